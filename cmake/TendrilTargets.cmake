@@ -1,0 +1,71 @@
+# Shared settings for the project's own targets (not for third-party code).
+
+function(tendril_target_defaults target)
+    if(MSVC)
+        target_compile_options(${target} PRIVATE /W4 /permissive-)
+        if(TENDRIL_WERROR)
+            target_compile_options(${target} PRIVATE /WX)
+        endif()
+    else()
+        target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow -Wnon-virtual-dtor)
+        if(TENDRIL_WERROR)
+            target_compile_options(${target} PRIVATE -Werror)
+        endif()
+    endif()
+    if(WIN32)
+        target_compile_definitions(${target} PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
+                                                     _WIN32_WINNT=0x0601)
+    endif()
+    if(TENDRIL_SANITIZE AND NOT WIN32)
+        target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer
+                                                 -fno-sanitize-recover=all)
+        target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+    endif()
+endfunction()
+
+# Windows executables carry the runtime inside them: the launcher may import system DLLs only.
+function(tendril_windows_executable target)
+    if(NOT WIN32)
+        return()
+    endif()
+    target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++
+                        -Wl,--dynamicbase -Wl,--nxcompat -Wl,--tsaware -Wl,--build-id)
+endfunction()
+
+# Control-flow guard where the compiler can emit it (MSVC, clang); mingw-w64 GCC cannot.
+function(tendril_control_flow_guard target)
+    if(MSVC)
+        target_compile_options(${target} PRIVATE /guard:cf)
+        target_link_options(${target} PRIVATE /guard:cf)
+    elseif(WIN32 AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+        target_compile_options(${target} PRIVATE -mguard=cf)
+        target_link_options(${target} PRIVATE -mguard=cf)
+    endif()
+endfunction()
+
+# One test executable per unit. Host tests are listed one by one; Windows tests run as a
+# whole under Wine, since every start of a Wine process costs time.
+#   tendril_add_test(NAME n SOURCES ... [LIBS ...] [LOCKS ...] [LABELS ...])
+function(tendril_add_test)
+    cmake_parse_arguments(ARG "" "NAME" "SOURCES;LIBS;LOCKS;LABELS" ${ARGN})
+    add_executable(${ARG_NAME} ${ARG_SOURCES})
+    tendril_target_defaults(${ARG_NAME})
+    tendril_windows_executable(${ARG_NAME})
+    target_link_libraries(${ARG_NAME} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest_main)
+    if(WIN32)
+        add_test(NAME ${ARG_NAME} COMMAND ${ARG_NAME})
+        set_tests_properties(${ARG_NAME} PROPERTIES TIMEOUT 600)
+        set(names ${ARG_NAME})
+    else()
+        include(GoogleTest)
+        gtest_discover_tests(${ARG_NAME} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+        # Locks and labels below apply to the whole executable's tests on the host too.
+        set(names "")
+    endif()
+    if(ARG_LOCKS AND names)
+        set_tests_properties(${names} PROPERTIES RESOURCE_LOCK "${ARG_LOCKS}")
+    endif()
+    if(ARG_LABELS AND names)
+        set_tests_properties(${names} PROPERTIES LABELS "${ARG_LABELS}")
+    endif()
+endfunction()

@@ -1,0 +1,18 @@
+#include <windows.h>
+
+#include "launcher/path.h"
+
+namespace tendril {
+
+vrel::Result PathMissing(const WidePath& path) noexcept {
+    if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        return 0;
+    }
+    const vrel::Result code = vrel::ResultFromWin32Error(GetLastError());
+    if (code == vrel::results::kFileNotFound || code == vrel::results::kPathNotFound) {
+        return 1;
+    }
+    return code;
+}
+
+}  // namespace tendril

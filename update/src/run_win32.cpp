@@ -1,0 +1,7 @@
+#include "update/run.h"
+
+namespace tendril {
+
+void RunPendingUpdates() noexcept {}
+
+}  // namespace tendril
