@@ -58,8 +58,8 @@ int Launch(int argc, const wchar_t* const* argv) {
     if (module.empty()) {
         return kLaunchFailedExitCode;
     }
-    const auto run = reinterpret_cast<RunFunction>(
-        reinterpret_cast<void*>(GetProcAddress(module.get(), "Run")));
+    const auto run =
+        reinterpret_cast<RunFunction>(reinterpret_cast<void*>(GetProcAddress(module.get(), "Run")));
     if (run == nullptr) {
         return kLaunchFailedExitCode;
     }

@@ -16,13 +16,19 @@ vrel::Result HandleOwner::Close() noexcept {
 vrel::Result HandleOwner::OpenFile(const std::wstring& path, std::uint32_t flags,
                                    FileDisposition disposition) noexcept {
     DWORD access = 0;
-    if (flags & FileAccessRead) access |= GENERIC_READ;
-    if (flags & FileAccessWrite) access |= GENERIC_WRITE;
-    if (flags & FileAccessExecute) access |= GENERIC_EXECUTE;
+    if (flags & FileAccessRead)
+        access |= GENERIC_READ;
+    if (flags & FileAccessWrite)
+        access |= GENERIC_WRITE;
+    if (flags & FileAccessExecute)
+        access |= GENERIC_EXECUTE;
     DWORD share = 0;
-    if (flags & FileShareRead) share |= FILE_SHARE_READ;
-    if (flags & FileShareWrite) share |= FILE_SHARE_WRITE;
-    if (flags & FileShareDelete) share |= FILE_SHARE_DELETE;
+    if (flags & FileShareRead)
+        share |= FILE_SHARE_READ;
+    if (flags & FileShareWrite)
+        share |= FILE_SHARE_WRITE;
+    if (flags & FileShareDelete)
+        share |= FILE_SHARE_DELETE;
 
     SECURITY_ATTRIBUTES security{sizeof(SECURITY_ATTRIBUTES), nullptr, FALSE};
     const HANDLE handle =

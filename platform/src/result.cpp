@@ -169,9 +169,9 @@ std::string_view FindText(const auto& table, std::uint32_t code) noexcept {
 
 // Steps 1 and 2 of the mapping: the table, else the number under the Win32 facility.
 Result MapSmallWin32Error(std::uint32_t value) noexcept {
-    const auto it = std::lower_bound(
-        kWin32Table.begin(), kWin32Table.end(), value,
-        [](const Win32Mapping& e, std::uint32_t v) { return e.error < v; });
+    const auto it =
+        std::lower_bound(kWin32Table.begin(), kWin32Table.end(), value,
+                         [](const Win32Mapping& e, std::uint32_t v) { return e.error < v; });
     if (it != kWin32Table.end() && it->error == value) {
         return MakeResult(it->code);
     }

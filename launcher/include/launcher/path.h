@@ -12,7 +12,9 @@ namespace tendril {
 
 using vrel::WidePath;
 
-[[nodiscard]] constexpr bool IsPathSeparator(wchar_t c) noexcept { return c == L'\\' || c == L'/'; }
+[[nodiscard]] constexpr bool IsPathSeparator(wchar_t c) noexcept {
+    return c == L'\\' || c == L'/';
+}
 
 // The leading part of `path` that names its folder. A drive root keeps its backslash.
 [[nodiscard]] std::wstring_view ParentPath(std::wstring_view path) noexcept;

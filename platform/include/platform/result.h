@@ -9,8 +9,12 @@ namespace vrel {
 
 using Result = std::int32_t;
 
-[[nodiscard]] constexpr bool Succeeded(Result code) noexcept { return code >= 0; }
-[[nodiscard]] constexpr bool Failed(Result code) noexcept { return code < 0; }
+[[nodiscard]] constexpr bool Succeeded(Result code) noexcept {
+    return code >= 0;
+}
+[[nodiscard]] constexpr bool Failed(Result code) noexcept {
+    return code < 0;
+}
 
 [[nodiscard]] constexpr Result MakeResult(std::uint32_t bits) noexcept {
     return static_cast<Result>(bits);

@@ -1,0 +1,47 @@
+// Helpers for the Windows-side tests: a temporary installation folder, running a process to
+// its end with its full 32-bit exit code, and whole-file reads and writes.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace tendril::testing {
+
+// The folder of the running test executable; the build puts the launcher and the test
+// modules beside it.
+std::wstring BuildOutputFolder();
+
+// A fresh folder under the temporary folder, removed with everything in it on destruction.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::wstring& path() const { return path_; }
+    std::wstring operator/(const std::wstring& name) const { return path_ + L"\\" + name; }
+
+private:
+    std::wstring path_;
+};
+
+void RemoveTree(const std::wstring& path);
+
+// Starts `exe` with the full `command_line` and waits for it; nullopt when it could not start
+// or did not end within the timeout. An empty `exe` takes the program from the command line.
+std::optional<DWORD> RunToExit(const std::wstring& exe, const std::wstring& command_line,
+                               const std::wstring& current_folder = L"", DWORD timeout_ms = 60000);
+
+bool CopyBuildOutput(const std::wstring& name, const std::wstring& target);
+bool WriteBytes(const std::wstring& path, const std::string& bytes);
+std::optional<std::string> ReadBytes(const std::wstring& path);
+bool Exists(const std::wstring& path);
+
+// What the recording test module wrote: the command line `Run` received.
+std::optional<std::wstring> RecordedCommandLine(const std::wstring& folder);
+
+}  // namespace tendril::testing
