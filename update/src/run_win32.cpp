@@ -1,7 +1,95 @@
 #include "update/run.h"
 
-namespace tendril {
+#include <windows.h>
+#include <shlobj.h>
 
-void RunPendingUpdates() noexcept {}
+#include <ctime>
+#include <exception>
+
+#include "launcher/path.h"
+#include "update/due.h"
+#include "update/session.h"
+
+namespace tendril {
+namespace {
+
+constexpr wchar_t kDataKey[] = L"Software\\VelmoraLab\\Tendril23.0\\data";
+constexpr wchar_t kDefaultProductSubfolder[] = L"Velmora Lab\\Velmora Tendril 23.0";
+
+// LastStart as the product last wrote it; 0 when the key or value is missing. Read in the
+// process's own registry view, never written.
+std::uint32_t ReadLastStart() noexcept {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kDataKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return 0;
+    }
+    DWORD last = 0;
+    DWORD size = sizeof(last);
+    RegQueryValueExW(key, L"LastStart", nullptr, nullptr, reinterpret_cast<BYTE*>(&last), &size);
+    RegCloseKey(key);
+    return last;
+}
+
+bool IsUpdateRunDue() noexcept {
+    const auto now = static_cast<std::uint64_t>(std::time(nullptr));
+    return IsUpdateRunDueAt(now, GetTickCount64(), ReadLastStart());
+}
+
+// The launcher's folder. An empty folder part is a failure, never a relative folder.
+vrel::Result GetInstallFolder(WidePath& out) noexcept {
+    WidePath name;
+    const vrel::Result code = vrel::GetModulePath(nullptr, name);
+    if (vrel::Failed(code)) {
+        return code;
+    }
+    const auto folder = ParentPath(name);
+    if (folder.empty()) {
+        const vrel::Result error = vrel::ResultFromWin32Error(GetLastError());
+        return vrel::Failed(error) ? error : vrel::results::kPathNotFound;
+    }
+    name.resize(folder.size());
+    out = std::move(name);
+    return 0;
+}
+
+void AppendDefaultProductSubfolder(WidePath& path) {
+    AppendPath(path, kDefaultProductSubfolder);
+}
+
+UpdateFolders ResolveUpdateFolders(WidePath install_folder) {
+    wchar_t program_files[MAX_PATH] = {};
+    SHGetSpecialFolderPathW(nullptr, program_files, CSIDL_PROGRAM_FILES, FALSE);
+    WidePath default_product(program_files);
+    AppendDefaultProductSubfolder(default_product);
+
+    UpdateFolders folders;
+    folders.patchFolder = JoinPath(install_folder, L"patch");
+    if (PathMissing(folders.patchFolder) != 0) {
+        folders.patchFolder = JoinPath(default_product, L"patch");
+    }
+    folders.registryScriptFolder = JoinPath(install_folder, L"regupd");
+    folders.logFolder = JoinPath(install_folder, L"log");
+    folders.installFolder = std::move(install_folder);
+    return folders;
+}
+
+}  // namespace
+
+void RunPendingUpdates() {
+    if (!IsUpdateRunDue()) {
+        return;
+    }
+    // Whatever fails here (memory exhaustion, a log that can't be opened) skips the run;
+    // the launch must go on.
+    try {
+        WidePath install_folder;
+        if (vrel::Failed(GetInstallFolder(install_folder))) {
+            return;
+        }
+        UpdateSession session(ResolveUpdateFolders(std::move(install_folder)));
+        (void)session.Apply();
+    } catch (const std::exception&) {
+    }
+}
 
 }  // namespace tendril

@@ -5,6 +5,6 @@ namespace tendril {
 
 // Applies what an updater staged, when the product has not started since the last boot.
 // Handles its own failures: the launch always goes on.
-void RunPendingUpdates() noexcept;
+void RunPendingUpdates();
 
 }  // namespace tendril
