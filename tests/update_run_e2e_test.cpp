@@ -2,8 +2,12 @@
 // folders it uses and the log it leaves.
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+
+#include <algorithm>
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include "test_support.h"
 
@@ -41,6 +45,35 @@ std::wstring TodaysLogName() {
            std::to_wstring(local.tm_mon + 1) + L"." + std::to_wstring(local.tm_mday) + L".log";
 }
 
+std::string Narrow(const std::wstring& text) {
+    return std::string(text.begin(), text.end());
+}
+
+// The log's lines without their "HH:MM:SS<tab>" timestamps.
+std::vector<std::string> LogLines(const std::wstring& log_file) {
+    std::vector<std::string> lines;
+    const auto bytes = ReadBytes(log_file);
+    if (!bytes) {
+        return lines;
+    }
+    std::size_t start = 0;
+    for (std::size_t end; (end = bytes->find("\r\n", start)) != std::string::npos;
+         start = end + 2) {
+        const std::string line = bytes->substr(start, end - start);
+        lines.push_back(line.size() >= 9 && line[8] == '\t' ? line.substr(9) : line);
+    }
+    return lines;
+}
+
+// The first line that starts with `start`. A successful call leaves the last error as the
+// enumeration before it set it, so such entries are matched up to their ", gle = ".
+std::size_t IndexOf(const std::vector<std::string>& lines, const std::string& start) {
+    return static_cast<std::size_t>(
+        std::find_if(lines.begin(), lines.end(),
+                     [&](const std::string& line) { return line.rfind(start, 0) == 0; }) -
+        lines.begin());
+}
+
 class UpdateRunTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -53,6 +86,9 @@ protected:
     std::optional<DWORD> Launch(const std::wstring& arguments) {
         return RunToExit(install_ / L"tendril.exe", L"tendril.exe " + arguments);
     }
+
+    std::vector<std::string> Log() { return LogLines(install_ / L"log\\" + TodaysLogName()); }
+    std::string P(const std::wstring& relative) { return Narrow(install_ / relative); }
 
     TempFolder install_;
 };
@@ -104,6 +140,103 @@ TEST_F(UpdateRunTest, TwoRunsOnOneDayAppendToOneFile) {
     const auto bytes = ReadBytes(log);
     ASSERT_TRUE(bytes.has_value());
     EXPECT_EQ(bytes->rfind("earlier\r\n", 0), 0u) << "existing entries are kept in front";
+}
+
+TEST_F(UpdateRunTest, StagedTreeMovesIntoTheInstallationWithEveryStepLogged) {
+    ASSERT_TRUE(testing::WriteBytes(install_ / L"a.txt", "old"));
+    ASSERT_TRUE(CreateDirectoryW((install_ / L"merge").c_str(), nullptr));
+    ASSERT_TRUE(testing::WriteBytes(install_ / L"merge\\kept.txt", "kept"));
+    for (const wchar_t* folder : {L"patch", L"patch\\new", L"patch\\merge"}) {
+        ASSERT_TRUE(CreateDirectoryW((install_ / folder).c_str(), nullptr));
+    }
+    ASSERT_TRUE(testing::WriteBytes(install_ / L"patch\\a.txt", "new"));
+    ASSERT_TRUE(testing::WriteBytes(install_ / L"patch\\new\\b.txt", "b"));
+    ASSERT_TRUE(testing::WriteBytes(install_ / L"patch\\merge\\c.txt", "c"));
+    SetFileAttributesW((install_ / L"patch\\new").c_str(), FILE_ATTRIBUTE_HIDDEN);
+
+    EXPECT_EQ(Launch(L"-r --exit=8"), 8u);
+
+    EXPECT_EQ(ReadBytes(install_ / L"a.txt"), std::optional<std::string>("new"));
+    EXPECT_EQ(ReadBytes(install_ / L"new\\b.txt"), std::optional<std::string>("b"));
+    EXPECT_EQ(ReadBytes(install_ / L"merge\\c.txt"), std::optional<std::string>("c"));
+    EXPECT_EQ(ReadBytes(install_ / L"merge\\kept.txt"), std::optional<std::string>("kept"));
+    EXPECT_FALSE(Exists(install_ / L"patch"));
+
+    const auto lines = Log();
+    const std::string archive = std::to_string(FILE_ATTRIBUTE_ARCHIVE);
+    const std::string expected[] = {
+        "Move file (attributes: " + archive + ") '" + P(L"patch\\a.txt") + "'-> '" + P(L"a.txt") +
+            "' result = 1, gle = ",
+        "Failed to create directory '" + P(L"merge") + "', gle = 183",
+        "Remove empty directory '" + P(L"patch\\merge") + "' result = 0x00000000, gle = ",
+        "Move directory (attributes: 16) '" + P(L"patch\\merge") + "' -> '" + P(L"merge") +
+            "' result = 1, gle = ",
+        "Remove empty directory '" + P(L"patch\\new") + "' result = 0x00000000, gle = ",
+        "Move directory (attributes: 18) '" + P(L"patch\\new") + "' -> '" + P(L"new") +
+            "' result = 1, gle = ",
+        "Remove empty directory '" + P(L"patch") + "' result = 0x00000000, gle = ",
+    };
+    for (const auto& line : expected) {
+        EXPECT_LT(IndexOf(lines, line), lines.size()) << "missing: " << line;
+    }
+    EXPECT_LT(IndexOf(lines, expected[2]), IndexOf(lines, expected[3]));
+    EXPECT_LT(IndexOf(lines, expected[4]), IndexOf(lines, expected[5]));
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back().rfind(expected[6], 0), 0u) << "the patch folder goes last";
+}
+
+TEST_F(UpdateRunTest, FileThatCannotMoveStaysWithItsFoldersUntilTheNextRun) {
+    for (const wchar_t* folder : {L"patch", L"patch\\sub"}) {
+        ASSERT_TRUE(CreateDirectoryW((install_ / folder).c_str(), nullptr));
+    }
+    ASSERT_TRUE(testing::WriteBytes(install_ / L"patch\\sub\\busy.txt", "busy"));
+    ASSERT_TRUE(testing::WriteBytes(install_ / L"patch\\free.txt", "free"));
+    const HANDLE held = CreateFileW((install_ / L"patch\\sub\\busy.txt").c_str(), GENERIC_READ, 0,
+                                    nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Launch(L"-r"), 0u);
+    CloseHandle(held);
+
+    EXPECT_EQ(ReadBytes(install_ / L"free.txt"), std::optional<std::string>("free"));
+    EXPECT_TRUE(Exists(install_ / L"patch\\sub\\busy.txt"));
+    const auto lines = Log();
+    EXPECT_LT(IndexOf(lines, "Move directory (attributes: 16) '" + P(L"patch\\sub") + "' -> '" +
+                                 P(L"sub") + "' result = 0, gle = "),
+              lines.size());
+    EXPECT_EQ(
+        IndexOf(lines, "Remove empty directory '" + P(L"patch") + "' result = 0x00000000, gle = "),
+        lines.size());
+
+    EXPECT_EQ(Launch(L"-r"), 0u);
+    EXPECT_EQ(ReadBytes(install_ / L"sub\\busy.txt"), std::optional<std::string>("busy"));
+    EXPECT_FALSE(Exists(install_ / L"patch"));
+}
+
+TEST_F(UpdateRunTest, WithoutAPatchFolderTheProgramFilesOneIsUsed) {
+    wchar_t program_files[MAX_PATH] = {};
+    ASSERT_TRUE(SHGetSpecialFolderPathW(nullptr, program_files, CSIDL_PROGRAM_FILES, FALSE));
+    const std::wstring product = std::wstring(program_files) + L"\\Velmora Lab";
+    const std::wstring patch = product + L"\\Velmora Tendril 23.0\\patch";
+    ASSERT_TRUE(SHCreateDirectoryExW(nullptr, patch.c_str(), nullptr) == ERROR_SUCCESS);
+    ASSERT_TRUE(testing::WriteBytes(patch + L"\\fallback.txt", "f"));
+
+    EXPECT_EQ(Launch(L"-r"), 0u);
+    const bool moved = Exists(install_ / L"fallback.txt");
+    testing::RemoveTree(product);
+    EXPECT_TRUE(moved);
+    EXPECT_FALSE(Exists(install_ / L"regupd"));
+    EXPECT_TRUE(Exists(install_ / L"log"));
+}
+
+TEST_F(UpdateRunTest, PatchFolderInTheInstallationIsUsedEvenWhenEmpty) {
+    ASSERT_TRUE(CreateDirectoryW((install_ / L"patch").c_str(), nullptr));
+    EXPECT_EQ(Launch(L"-r"), 0u);
+    EXPECT_FALSE(Exists(install_ / L"patch"));
+    const auto lines = Log();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back().rfind(
+                  "Remove empty directory '" + P(L"patch") + "' result = 0x00000000, gle = ", 0),
+              0u);
 }
 
 }  // namespace

@@ -1,15 +1,25 @@
 #include "update/session.h"
 
+#include <exception>
 #include <utility>
+
+#include "update/move_tree.h"
 
 namespace tendril {
 
 UpdateSession::UpdateSession(UpdateFolders&& folders)
     : folders_(std::exchange(folders, {})), log_(folders_.logFolder) {}
 
-// Patch application and the registry queue are not built yet: nothing is applied.
 bool UpdateSession::Apply() {
-    return true;
+    try {
+        if (!MoveTree(folders_.patchFolder, folders_.installFolder, log_)) {
+            return false;  // the registry queue waits until the whole tree has moved
+        }
+        return true;
+    } catch (const std::exception& e) {
+        log_.Timestamp().LineEnd().Narrow("Apply patch exception: ").Narrow(e.what()).LineEnd();
+        return false;
+    }
 }
 
 }  // namespace tendril
