@@ -239,5 +239,75 @@ TEST_F(UpdateRunTest, PatchFolderInTheInstallationIsUsedEvenWhenEmpty) {
               0u);
 }
 
+// The volume's identity of a file: changes when the file is replaced by a new one.
+std::optional<std::uint64_t> FileIndex(const std::wstring& path) {
+    const HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return std::nullopt;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    const BOOL ok = GetFileInformationByHandle(file, &info);
+    CloseHandle(file);
+    if (!ok) {
+        return std::nullopt;
+    }
+    return (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+}
+
+TEST_F(UpdateRunTest, SiblingExecutablesBecomeNewFilesWithTheSameBytes) {
+    const std::string quillon("MZ\0\x01binary\xff\r\n", 12);
+    ASSERT_TRUE(testing::WriteBytes(install_ / L"quillon.exe", quillon));
+    ASSERT_TRUE(testing::WriteBytes(install_ / L"orbisk.exe", ""));
+    ASSERT_TRUE(CreateDirectoryW((install_ / L"patch").c_str(), nullptr));
+    const auto before = FileIndex(install_ / L"quillon.exe");
+
+    EXPECT_EQ(Launch(L"-r"), 0u);
+
+    EXPECT_EQ(ReadBytes(install_ / L"quillon.exe"), std::optional<std::string>(quillon));
+    EXPECT_EQ(ReadBytes(install_ / L"orbisk.exe"), std::optional<std::string>(""));
+    EXPECT_NE(FileIndex(install_ / L"quillon.exe"), before);
+    EXPECT_FALSE(Exists(install_ / L"quillon.exe.new"));
+    const auto lines = Log();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "Invalidated cache for '" + P(L"quillon.exe") + "'");
+    EXPECT_EQ(lines[1], "Invalidated cache for '" + P(L"orbisk.exe") + "'");
+}
+
+TEST_F(UpdateRunTest, SiblingsAreLeftAloneWithoutAPatchFolderAndMissingOnesAreSkipped) {
+    ASSERT_TRUE(testing::WriteBytes(install_ / L"orbisk.exe", "o"));
+    const auto before = FileIndex(install_ / L"orbisk.exe");
+    EXPECT_EQ(Launch(L"-r"), 0u);
+    EXPECT_EQ(FileIndex(install_ / L"orbisk.exe"), before) << "no patch folder: no rewrite";
+
+    ASSERT_TRUE(CreateDirectoryW((install_ / L"patch").c_str(), nullptr));
+    EXPECT_EQ(Launch(L"-r"), 0u);
+    const auto lines = Log();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines[0], "Invalidated cache for '" + P(L"orbisk.exe") + "'");
+    EXPECT_EQ(IndexOf(lines, "Invalidated cache for '" + P(L"quillon.exe")), lines.size());
+    EXPECT_FALSE(Exists(install_ / L"quillon.exe"));
+}
+
+TEST_F(UpdateRunTest, SiblingInUseIsLoggedAndLeftIntactWhileTheRunGoesOn) {
+    ASSERT_TRUE(testing::WriteBytes(install_ / L"quillon.exe", "in use"));
+    ASSERT_TRUE(testing::WriteBytes(install_ / L"orbisk.exe", "free"));
+    ASSERT_TRUE(CreateDirectoryW((install_ / L"patch").c_str(), nullptr));
+    ASSERT_TRUE(testing::WriteBytes(install_ / L"patch\\x.txt", "x"));
+    const HANDLE held = CreateFileW((install_ / L"quillon.exe").c_str(), GENERIC_READ, 0, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Launch(L"-r"), 0u);
+    CloseHandle(held);
+
+    EXPECT_EQ(ReadBytes(install_ / L"quillon.exe"), std::optional<std::string>("in use"));
+    EXPECT_FALSE(Exists(install_ / L"quillon.exe.new"));
+    const auto lines = Log();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "Open '" + P(L"quillon.exe") + "' result = 0x80010104, gle = 32");
+    EXPECT_EQ(lines[1], "Invalidated cache for '" + P(L"orbisk.exe") + "'");
+    EXPECT_EQ(ReadBytes(install_ / L"x.txt"), std::optional<std::string>("x"));
+}
+
 }  // namespace
 }  // namespace tendril

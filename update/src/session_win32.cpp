@@ -3,6 +3,7 @@
 #include <exception>
 #include <utility>
 
+#include "update/invalidate_caches.h"
 #include "update/move_tree.h"
 
 namespace tendril {
@@ -12,6 +13,9 @@ UpdateSession::UpdateSession(UpdateFolders&& folders)
 
 bool UpdateSession::Apply() {
     try {
+        if (PathMissing(folders_.patchFolder) == 0) {
+            InvalidateCaches(folders_.installFolder, log_);
+        }
         if (!MoveTree(folders_.patchFolder, folders_.installFolder, log_)) {
             return false;  // the registry queue waits until the whole tree has moved
         }
