@@ -309,5 +309,123 @@ TEST_F(UpdateRunTest, SiblingInUseIsLoggedAndLeftIntactWhileTheRunGoesOn) {
     EXPECT_EQ(ReadBytes(install_ / L"x.txt"), std::optional<std::string>("x"));
 }
 
+constexpr wchar_t kTestKey[] = L"Software\\VelmoraLab\\TendrilQueueTest";
+
+class RegistryQueueTest : public UpdateRunTest {
+protected:
+    void SetUp() override {
+        UpdateRunTest::SetUp();
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, kTestKey);
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kTestKey, 0, nullptr, 0, KEY_ALL_ACCESS,
+                                  nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        RegCloseKey(key);
+        ASSERT_TRUE(CreateDirectoryW((install_ / L"regupd").c_str(), nullptr));
+    }
+    void TearDown() override {
+        RegDeleteTreeW(HKEY_LOCAL_MACHINE, kTestKey);
+        UpdateRunTest::TearDown();
+    }
+
+    void Queue(const std::wstring& name, const std::string& text) {
+        ASSERT_TRUE(testing::WriteBytes(install_ / L"regupd\\" + name, text));
+    }
+
+    // Type and bytes of a value under the test key, or nullopt when it is missing.
+    std::optional<std::pair<DWORD, std::string>> Value(const wchar_t* name) {
+        DWORD type = 0;
+        BYTE data[512];
+        DWORD size = sizeof(data);
+        if (RegGetValueW(HKEY_LOCAL_MACHINE, kTestKey, name, RRF_RT_ANY | RRF_NOEXPAND, &type, data,
+                         &size) != ERROR_SUCCESS) {
+            return std::nullopt;
+        }
+        return std::make_pair(type, std::string(reinterpret_cast<char*>(data), size));
+    }
+};
+
+constexpr char kValidScript[] =
+    "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\VelmoraLab\\TendrilQueueTest]\r\n"
+    "\"Text\"=\"on\"\r\n\"Empty\"=\"\"\r\n\"Number\"=dword:-1\r\n"
+    "[HKEY_LOCAL_MACHINE\\Software\\VelmoraLab\\TendrilQueueTest\\Missing]\r\n"
+    "\"Skipped\"=\"x\"\r\n";
+
+TEST_F(RegistryQueueTest, ImportedScriptIsWrittenDeletedAndLoggedLineByLine) {
+    Queue(L"a.regupd", kValidScript);
+    EXPECT_EQ(Launch(L"-r --exit=2"), 2u);
+
+    EXPECT_EQ(Value(L"Text"), std::make_optional(std::make_pair<DWORD, std::string>(
+                                  REG_SZ, std::string("o\0n\0\0\0", 6))));
+    EXPECT_EQ(Value(L"Empty"), std::make_optional(std::make_pair<DWORD, std::string>(
+                                   REG_SZ, std::string("\0\0", 2))));
+    EXPECT_EQ(Value(L"Number"), std::make_optional(std::make_pair<DWORD, std::string>(
+                                    REG_DWORD, "\xff\xff\xff\xff")));
+    HKEY missing = nullptr;
+    EXPECT_NE(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\VelmoraLab\\TendrilQueueTest\\Missing",
+                            0, KEY_READ, &missing),
+              ERROR_SUCCESS)
+        << "keys are never created";
+
+    EXPECT_FALSE(Exists(install_ / L"regupd"));
+    const auto lines = Log();
+    const std::string script = P(L"regupd\\a.regupd");
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[0], "Import file '" + script + "' to the registry");
+    EXPECT_EQ(lines[1], "Parse file - OK");
+    EXPECT_EQ(lines[2], "Import file - OK");
+    EXPECT_EQ(lines[3].rfind("Remove file '" + script + "' result = 0x00000000, gle = ", 0), 0u);
+    EXPECT_EQ(
+        lines[4].rfind("Remove empty directory '" + P(L"regupd") + "' result = 0x00000000", 0), 0u);
+}
+
+TEST_F(RegistryQueueTest, InvalidScriptStaysQueuedWithItsExceptionEntry) {
+    Queue(L"good.regupd", kValidScript);
+    Queue(L"bad.regupd", "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\Software]\r\n\"X\" = \"1\"\r\n");
+    ASSERT_TRUE(CreateDirectoryW((install_ / L"regupd\\folder.regupd").c_str(), nullptr));
+    EXPECT_EQ(Launch(L"-r"), 0u);
+
+    EXPECT_FALSE(Exists(install_ / L"regupd\\good.regupd"));
+    EXPECT_TRUE(Exists(install_ / L"regupd\\bad.regupd"));
+    EXPECT_TRUE(Exists(install_ / L"regupd\\folder.regupd"));
+    EXPECT_TRUE(Value(L"Text").has_value());
+    const auto lines = Log();
+    const auto at = IndexOf(lines, "Import file exception: Invalid line: \"X\" = \"1\", gle = ");
+    ASSERT_LT(at, lines.size());
+    EXPECT_EQ(lines[at - 1].rfind("Parse file", 0), 0u) << "the parse line stays open";
+    EXPECT_EQ(IndexOf(lines, "Import file '" + P(L"regupd\\folder.regupd")), lines.size());
+    EXPECT_EQ(IndexOf(lines, "Remove empty directory"), lines.size());
+}
+
+TEST_F(RegistryQueueTest, OtherFileInTheQueueFolderMakesItsRemovalFail) {
+    Queue(L"a.regupd", kValidScript);
+    Queue(L"notes.txt", "not a script");
+    EXPECT_EQ(Launch(L"-r"), 0u);
+    EXPECT_FALSE(Exists(install_ / L"regupd\\a.regupd"));
+    const auto lines = Log();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(
+        lines.back().rfind(
+            "Remove empty directory '" + P(L"regupd") + "' result = 0x80070091, gle = 145", 0),
+        0u);
+}
+
+TEST_F(RegistryQueueTest, NothingIsImportedWhileThePatchTreeHasNotMovedWhole) {
+    Queue(L"a.regupd", kValidScript);
+    ASSERT_TRUE(CreateDirectoryW((install_ / L"patch").c_str(), nullptr));
+    ASSERT_TRUE(testing::WriteBytes(install_ / L"patch\\busy.txt", "busy"));
+    const HANDLE held = CreateFileW((install_ / L"patch\\busy.txt").c_str(), GENERIC_READ, 0,
+                                    nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Launch(L"-r"), 0u);
+    CloseHandle(held);
+    EXPECT_TRUE(Exists(install_ / L"regupd\\a.regupd"));
+    EXPECT_FALSE(Value(L"Text").has_value());
+
+    EXPECT_EQ(Launch(L"-r"), 0u);
+    EXPECT_FALSE(Exists(install_ / L"regupd"));
+    EXPECT_TRUE(Value(L"Text").has_value());
+}
+
 }  // namespace
 }  // namespace tendril

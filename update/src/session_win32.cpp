@@ -5,6 +5,7 @@
 
 #include "update/invalidate_caches.h"
 #include "update/move_tree.h"
+#include "update/registry_queue.h"
 
 namespace tendril {
 
@@ -19,7 +20,7 @@ bool UpdateSession::Apply() {
         if (!MoveTree(folders_.patchFolder, folders_.installFolder, log_)) {
             return false;  // the registry queue waits until the whole tree has moved
         }
-        return true;
+        return ImportRegistryScripts(folders_.registryScriptFolder, log_);
     } catch (const std::exception& e) {
         log_.Timestamp().LineEnd().Narrow("Apply patch exception: ").Narrow(e.what()).LineEnd();
         return false;

@@ -1,0 +1,38 @@
+#include "regscript/writer.h"
+
+#include <windows.h>
+
+#include <stdexcept>
+#include <string>
+
+#include "regscript/narrow.h"
+
+namespace tendril {
+
+void SetRegistryValue(const RegistryKeyPath& key, const RegistryValue& value) {
+    if (key.root != kRegistryRootLocalMachine) {
+        throw std::invalid_argument("Invalid root key: " + std::to_string(key.root));
+    }
+    HKEY handle = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.subkey.c_str(), 0, KEY_WRITE, &handle) !=
+        ERROR_SUCCESS) {
+        return;
+    }
+    LSTATUS status;
+    if (const auto* text = std::get_if<std::wstring>(&value.data)) {
+        status = RegSetValueExW(handle, value.name.c_str(), 0, REG_SZ,
+                                reinterpret_cast<const BYTE*>(text->c_str()),
+                                static_cast<DWORD>((text->size() + 1) * sizeof(wchar_t)));
+    } else {
+        const DWORD number = std::get<std::uint32_t>(value.data);
+        status = RegSetValueExW(handle, value.name.c_str(), 0, REG_DWORD,
+                                reinterpret_cast<const BYTE*>(&number), sizeof(number));
+    }
+    RegCloseKey(handle);
+    if (status != ERROR_SUCCESS) {
+        throw std::runtime_error("Failed to set value of " + NarrowForMessage(key.subkey) + ": " +
+                                 NarrowForMessage(value.name));
+    }
+}
+
+}  // namespace tendril

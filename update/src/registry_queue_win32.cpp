@@ -1,0 +1,98 @@
+#include "update/registry_queue.h"
+
+#include <windows.h>
+
+#include <exception>
+#include <stdexcept>
+#include <string>
+
+#include "regscript/reader.h"
+#include "regscript/writer.h"
+
+namespace tendril {
+namespace {
+
+std::uint32_t LastError() noexcept {
+    return static_cast<std::uint32_t>(GetLastError());
+}
+
+vrel::Result ResultOfCall(BOOL ok) noexcept {
+    return ok ? 0 : vrel::ResultFromWin32Error(GetLastError());
+}
+
+}  // namespace
+
+bool ImportRegistryScript(const WidePath& path, UpdateLog& log) {
+    try {
+        log.Timestamp().Narrow("Parse file");
+        const auto operations = ParseRegistryScript(path);
+        log.Narrow(" - OK").LineEnd();
+        log.Timestamp().Narrow("Import file");
+        for (const auto& operation : operations) {
+            if (operation.kind != kRegistryOperationSetValue) {
+                throw std::runtime_error("Unsupported operation: " +
+                                         std::to_string(operation.kind));
+            }
+            SetRegistryValue(operation.key, operation.value);
+        }
+        log.Narrow(" - OK").LineEnd();
+        return true;
+    } catch (const std::exception& e) {
+        const std::uint32_t error = LastError();
+        log.Timestamp().LineEnd().Narrow("Import file exception: ").Narrow(e.what());
+        log.Narrow(", gle = ").Unsigned(error).LineEnd();
+        return false;
+    }
+}
+
+bool ImportRegistryScripts(const WidePath& folder, UpdateLog& log) {
+    WIN32_FIND_DATAW entry;
+    const HANDLE find = FindFirstFileW(JoinPath(folder, L"*.regupd").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    }
+    bool all_imported = true;
+    try {
+        do {
+            const std::wstring_view name = entry.cFileName;
+            // Exactly the directory bit: a plain folder. One with more bits is tried as a file.
+            if (name == L"." || name == L".." ||
+                entry.dwFileAttributes == FILE_ATTRIBUTE_DIRECTORY) {
+                continue;
+            }
+            const WidePath path = JoinPath(folder, name);
+            log.Timestamp()
+                .Narrow("Import file '")
+                .Wide(path)
+                .Narrow("' to the registry")
+                .LineEnd();
+            if (!ImportRegistryScript(path, log)) {
+                all_imported = false;
+                continue;
+            }
+            const vrel::Result removed = ResultOfCall(DeleteFileW(path.c_str()));
+            const std::uint32_t error = LastError();
+            log.Timestamp()
+                .Narrow("Remove file '")
+                .Wide(path)
+                .Narrow("' result = ")
+                .Result(removed);
+            log.Narrow(", gle = ").Unsigned(error).LineEnd();
+        } while (FindNextFileW(find, &entry));
+    } catch (...) {
+        FindClose(find);
+        throw;
+    }
+    FindClose(find);
+
+    if (all_imported) {
+        const vrel::Result removed = ResultOfCall(RemoveDirectoryW(folder.c_str()));
+        const std::uint32_t error = LastError();
+        log.Timestamp().Narrow("Remove empty directory '").Wide(folder).Narrow("' result = ");
+        log.Result(removed).Narrow(", gle = ").Unsigned(error).LineEnd();
+    }
+    return all_imported;
+}
+
+}  // namespace tendril
