@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "launcher/owners.h"
+#include "win32_helpers.h"
 
 namespace tendril {
 namespace {

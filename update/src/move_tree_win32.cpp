@@ -2,28 +2,10 @@
 
 #include <windows.h>
 
+#include "win32_helpers.h"
+
 namespace tendril {
 namespace {
-
-class FindOwner {
-public:
-    explicit FindOwner(HANDLE find) noexcept : find_(find) {}
-    ~FindOwner() {
-        if (find_ != INVALID_HANDLE_VALUE) {
-            FindClose(find_);
-        }
-    }
-    FindOwner(const FindOwner&) = delete;
-    FindOwner& operator=(const FindOwner&) = delete;
-    [[nodiscard]] HANDLE get() const noexcept { return find_; }
-
-private:
-    HANDLE find_;
-};
-
-std::uint32_t LastError() noexcept {
-    return static_cast<std::uint32_t>(GetLastError());
-}
 
 bool MoveFolderEntry(const WidePath& source, const WidePath& target, DWORD attributes,
                      UpdateLog& log) {
@@ -78,13 +60,17 @@ bool MoveTree(const WidePath& source, const WidePath& target, UpdateLog& log) {
     } while (FindNextFileW(find.get(), &entry));
 
     if (all_moved) {
-        const vrel::Result removed =
-            RemoveDirectoryW(source.c_str()) ? 0 : vrel::ResultFromWin32Error(GetLastError());
-        const std::uint32_t error = LastError();
-        log.Timestamp().Narrow("Remove empty directory '").Wide(source).Narrow("' result = ");
-        log.Result(removed).Narrow(", gle = ").Unsigned(error).LineEnd();
+        RemoveEmptyDirectory(source, log);
     }
     return all_moved;
+}
+
+void RemoveEmptyDirectory(const WidePath& folder, UpdateLog& log) {
+    const vrel::Result removed =
+        RemoveDirectoryW(folder.c_str()) ? 0 : vrel::ResultFromWin32Error(GetLastError());
+    const std::uint32_t error = LastError();
+    log.Timestamp().Narrow("Remove empty directory '").Wide(folder).Narrow("' result = ");
+    log.Result(removed).Narrow(", gle = ").Unsigned(error).LineEnd();
 }
 
 }  // namespace tendril

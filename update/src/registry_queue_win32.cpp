@@ -8,6 +8,8 @@
 
 #include "regscript/reader.h"
 #include "regscript/writer.h"
+#include "update/move_tree.h"
+#include "win32_helpers.h"
 
 namespace tendril {
 namespace {
@@ -47,50 +49,32 @@ bool ImportRegistryScript(const WidePath& path, UpdateLog& log) {
 
 bool ImportRegistryScripts(const WidePath& folder, UpdateLog& log) {
     WIN32_FIND_DATAW entry;
-    const HANDLE find = FindFirstFileW(JoinPath(folder, L"*.regupd").c_str(), &entry);
-    if (find == INVALID_HANDLE_VALUE) {
+    FindOwner find(FindFirstFileW(JoinPath(folder, L"*.regupd").c_str(), &entry));
+    if (find.empty()) {
         const DWORD error = GetLastError();
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
     }
     bool all_imported = true;
-    try {
-        do {
-            const std::wstring_view name = entry.cFileName;
-            // Exactly the directory bit: a plain folder. One with more bits is tried as a file.
-            if (name == L"." || name == L".." ||
-                entry.dwFileAttributes == FILE_ATTRIBUTE_DIRECTORY) {
-                continue;
-            }
-            const WidePath path = JoinPath(folder, name);
-            log.Timestamp()
-                .Narrow("Import file '")
-                .Wide(path)
-                .Narrow("' to the registry")
-                .LineEnd();
-            if (!ImportRegistryScript(path, log)) {
-                all_imported = false;
-                continue;
-            }
-            const vrel::Result removed = ResultOfCall(DeleteFileW(path.c_str()));
-            const std::uint32_t error = LastError();
-            log.Timestamp()
-                .Narrow("Remove file '")
-                .Wide(path)
-                .Narrow("' result = ")
-                .Result(removed);
-            log.Narrow(", gle = ").Unsigned(error).LineEnd();
-        } while (FindNextFileW(find, &entry));
-    } catch (...) {
-        FindClose(find);
-        throw;
-    }
-    FindClose(find);
+    do {
+        const std::wstring_view name = entry.cFileName;
+        // Exactly the directory bit: a plain folder. One with more bits is tried as a file.
+        if (name == L"." || name == L".." || entry.dwFileAttributes == FILE_ATTRIBUTE_DIRECTORY) {
+            continue;
+        }
+        const WidePath path = JoinPath(folder, name);
+        log.Timestamp().Narrow("Import file '").Wide(path).Narrow("' to the registry").LineEnd();
+        if (!ImportRegistryScript(path, log)) {
+            all_imported = false;
+            continue;
+        }
+        const vrel::Result removed = ResultOfCall(DeleteFileW(path.c_str()));
+        const std::uint32_t error = LastError();
+        log.Timestamp().Narrow("Remove file '").Wide(path).Narrow("' result = ").Result(removed);
+        log.Narrow(", gle = ").Unsigned(error).LineEnd();
+    } while (FindNextFileW(find.get(), &entry));
 
     if (all_imported) {
-        const vrel::Result removed = ResultOfCall(RemoveDirectoryW(folder.c_str()));
-        const std::uint32_t error = LastError();
-        log.Timestamp().Narrow("Remove empty directory '").Wide(folder).Narrow("' result = ");
-        log.Result(removed).Narrow(", gle = ").Unsigned(error).LineEnd();
+        RemoveEmptyDirectory(folder, log);
     }
     return all_imported;
 }

@@ -11,4 +11,7 @@ namespace tendril {
 // A reparse point is moved as one entry, never walked: its target lies outside the tree.
 bool MoveTree(const WidePath& source, const WidePath& target, UpdateLog& log);
 
+// Removes a folder that should now be empty, with its "Remove empty directory" entry.
+void RemoveEmptyDirectory(const WidePath& folder, UpdateLog& log);
+
 }  // namespace tendril
