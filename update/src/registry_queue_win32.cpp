@@ -14,10 +14,6 @@
 namespace tendril {
 namespace {
 
-std::uint32_t LastError() noexcept {
-    return static_cast<std::uint32_t>(GetLastError());
-}
-
 vrel::Result ResultOfCall(BOOL ok) noexcept {
     return ok ? 0 : vrel::ResultFromWin32Error(GetLastError());
 }
