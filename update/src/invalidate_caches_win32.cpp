@@ -17,10 +17,6 @@ void LogFailure(UpdateLog& log, const char* what, const WidePath& path, vrel::Re
     log.Narrow(", gle = ").Unsigned(error).LineEnd();
 }
 
-std::uint32_t LastError() noexcept {
-    return static_cast<std::uint32_t>(GetLastError());
-}
-
 // A failure whose last error maps to success still must not read as one.
 vrel::Result FailureFromLastError(std::uint32_t error) noexcept {
     const vrel::Result code = vrel::ResultFromWin32Error(error);
