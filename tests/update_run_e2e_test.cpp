@@ -228,6 +228,51 @@ TEST_F(UpdateRunTest, WithoutAPatchFolderTheProgramFilesOneIsUsed) {
     EXPECT_TRUE(Exists(install_ / L"log"));
 }
 
+TEST_F(UpdateRunTest, PlainFileNamedPatchCountsAsPresent) {
+    wchar_t program_files[MAX_PATH] = {};
+    ASSERT_TRUE(SHGetSpecialFolderPathW(nullptr, program_files, CSIDL_PROGRAM_FILES, FALSE));
+    const std::wstring product = std::wstring(program_files) + L"\\Velmora Lab";
+    const std::wstring patch = product + L"\\Velmora Tendril 23.0\\patch";
+    ASSERT_TRUE(SHCreateDirectoryExW(nullptr, patch.c_str(), nullptr) == ERROR_SUCCESS);
+    ASSERT_TRUE(testing::WriteBytes(patch + L"\\fallback.txt", "f"));
+    ASSERT_TRUE(testing::WriteBytes(install_ / L"patch", "a file"));
+
+    EXPECT_EQ(Launch(L"-r --exit=1"), 1u);
+    const bool moved = Exists(install_ / L"fallback.txt");
+    testing::RemoveTree(product);
+    EXPECT_FALSE(moved) << "the installation's patch entry wins, file or folder";
+    EXPECT_EQ(ReadBytes(install_ / L"patch"), std::optional<std::string>("a file"));
+}
+
+TEST(UpdateLogBytesTest, Latin1PathsAreStoredByteForByteAndWiderCharactersCutOnlyTheirValue) {
+    // The installation's own path goes into every entry: one with é (U+00E9) and one with
+    // Ā (U+0100), which ISO 8859-1 can't store.
+    for (const std::wstring name : {L"caf\u00e9", L"x\u0100y"}) {
+        TempFolder parent;
+        const std::wstring install = parent / name;
+        ASSERT_TRUE(CreateDirectoryW(install.c_str(), nullptr));
+        ASSERT_TRUE(CopyBuildOutput(L"tendril.exe", install + L"\\tendril.exe"));
+        ASSERT_TRUE(CopyBuildOutput(L"ulmo_recorder.dll", install + L"\\ulmo.dll"));
+        ASSERT_TRUE(CreateDirectoryW((install + L"\\patch").c_str(), nullptr));
+        SetLastStart(nullptr);
+        ASSERT_EQ(RunToExit(install + L"\\tendril.exe", L"tendril.exe -r"), 0u);
+
+        const auto bytes = ReadBytes(install + L"\\log\\" + TodaysLogName());
+        ASSERT_TRUE(bytes.has_value());
+        const std::string parent_bytes = Narrow(parent.path());
+        const std::string expected_path =
+            name[3] == L'\u00e9' ? parent_bytes + "\\caf\xe9\\patch" : parent_bytes + "\\x";
+        const std::string entry =
+            "\tRemove empty directory '" + expected_path + "' result = 0x00000000, gle = ";
+        // The cut value ends at the first character it can't store; the rest of the entry
+        // and its CR LF follow.
+        EXPECT_NE(bytes->find(entry), std::string::npos) << *bytes;
+        EXPECT_NE(bytes->substr(0, 3), "\xef\xbb\xbf") << "no byte-order mark";
+        EXPECT_EQ(bytes->substr(bytes->size() - 2), "\r\n");
+        EXPECT_EQ(bytes->find("\n"), bytes->find("\r\n") + 1) << "every line ends in CR LF";
+    }
+}
+
 TEST_F(UpdateRunTest, PatchFolderInTheInstallationIsUsedEvenWhenEmpty) {
     ASSERT_TRUE(CreateDirectoryW((install_ / L"patch").c_str(), nullptr));
     EXPECT_EQ(Launch(L"-r"), 0u);
