@@ -135,11 +135,47 @@ TEST_F(UpdateRunTest, TwoRunsOnOneDayAppendToOneFile) {
     const std::wstring log = install_ / L"log\\" + TodaysLogName();
     ASSERT_TRUE(CreateDirectoryW((install_ / L"log").c_str(), nullptr));
     ASSERT_TRUE(testing::WriteBytes(log, "earlier\r\n"));
-    EXPECT_EQ(Launch(L"-r"), 0u);
-    EXPECT_EQ(Launch(L"-r"), 0u);
-    const auto bytes = ReadBytes(log);
-    ASSERT_TRUE(bytes.has_value());
-    EXPECT_EQ(bytes->rfind("earlier\r\n", 0), 0u) << "existing entries are kept in front";
+    for (const wchar_t* staged : {L"first.txt", L"second.txt"}) {
+        ASSERT_TRUE(CreateDirectoryW((install_ / L"patch").c_str(), nullptr));
+        ASSERT_TRUE(testing::WriteBytes(install_ / L"patch\\" + staged, "x"));
+        EXPECT_EQ(Launch(L"-r"), 0u);
+    }
+    const auto lines = Log();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines[0], "earlier");
+    const auto first = IndexOf(lines, "Move file (attributes: 32) '" + P(L"patch\\first.txt"));
+    const auto second = IndexOf(lines, "Move file (attributes: 32) '" + P(L"patch\\second.txt"));
+    EXPECT_LT(first, second);
+    EXPECT_LT(second, lines.size());
+}
+
+TEST(UpdateRunInDriveRootTest, FoldersLieInTheRootWithoutDoubledSeparators) {
+    const std::wstring launcher = L"C:\\tendril-root-test.exe";
+    ASSERT_FALSE(Exists(L"C:\\ulmo.dll"));
+    ASSERT_FALSE(Exists(L"C:\\patch"));
+    ASSERT_FALSE(Exists(L"C:\\log"));
+    ASSERT_TRUE(CopyBuildOutput(L"tendril.exe", launcher));
+    ASSERT_TRUE(CopyBuildOutput(L"ulmo_recorder.dll", L"C:\\ulmo.dll"));
+    ASSERT_TRUE(CreateDirectoryW(L"C:\\patch", nullptr));
+    ASSERT_TRUE(testing::WriteBytes(L"C:\\patch\\tendril-root-staged.txt", "x"));
+    SetLastStart(nullptr);
+
+    const auto exit_code = RunToExit(launcher, L"C:\\tendril-root-test.exe -r --exit=12");
+    const bool moved = Exists(L"C:\\tendril-root-staged.txt");
+    const auto lines = LogLines(L"C:\\log\\" + TodaysLogName());
+
+    for (const wchar_t* path : {L"C:\\tendril-root-test.exe", L"C:\\ulmo.dll", L"C:\\run.txt",
+                                L"C:\\tendril-root-staged.txt", L"C:\\patch", L"C:\\log"}) {
+        testing::RemoveTree(path);
+    }
+    EXPECT_EQ(exit_code, 12u);
+    EXPECT_TRUE(moved);
+    EXPECT_LT(IndexOf(lines,
+                      "Move file (attributes: 32) 'C:\\patch\\tendril-root-staged.txt'-> "
+                      "'C:\\tendril-root-staged.txt' result = 1"),
+              lines.size());
+    EXPECT_LT(IndexOf(lines, "Remove empty directory 'C:\\patch' result = 0x00000000"),
+              lines.size());
 }
 
 TEST_F(UpdateRunTest, StagedTreeMovesIntoTheInstallationWithEveryStepLogged) {
