@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "test_support.h"
+
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -28,14 +30,7 @@ protected:
     void TearDown() override { RegDeleteTreeW(HKEY_LOCAL_MACHINE, kKey); }
 
     static std::optional<std::pair<DWORD, std::string>> Read(const wchar_t* name) {
-        DWORD type = 0;
-        BYTE data[256];
-        DWORD size = sizeof(data);
-        if (RegGetValueW(HKEY_LOCAL_MACHINE, kKey, name, RRF_RT_ANY | RRF_NOEXPAND, &type, data,
-                         &size) != ERROR_SUCCESS) {
-            return std::nullopt;
-        }
-        return std::make_pair(type, std::string(reinterpret_cast<char*>(data), size));
+        return testing::ReadRegistryValue(kKey, name);
     }
 
     const RegistryKeyPath key_{kRegistryRootLocalMachine, kKey};

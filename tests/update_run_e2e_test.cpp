@@ -248,13 +248,25 @@ TEST_F(UpdateRunTest, FileThatCannotMoveStaysWithItsFoldersUntilTheNextRun) {
     EXPECT_FALSE(Exists(install_ / L"patch"));
 }
 
-TEST_F(UpdateRunTest, WithoutAPatchFolderTheProgramFilesOneIsUsed) {
+// Stages `file` in the patch folder below the program-files product folder; gives the
+// "Velmora Lab" folder to remove afterwards, or empty when staging failed.
+std::wstring StageInDefaultProductPatch(const std::wstring& file) {
     wchar_t program_files[MAX_PATH] = {};
-    ASSERT_TRUE(SHGetSpecialFolderPathW(nullptr, program_files, CSIDL_PROGRAM_FILES, FALSE));
+    if (!SHGetSpecialFolderPathW(nullptr, program_files, CSIDL_PROGRAM_FILES, FALSE)) {
+        return {};
+    }
     const std::wstring product = std::wstring(program_files) + L"\\Velmora Lab";
     const std::wstring patch = product + L"\\Velmora Tendril 23.0\\patch";
-    ASSERT_TRUE(SHCreateDirectoryExW(nullptr, patch.c_str(), nullptr) == ERROR_SUCCESS);
-    ASSERT_TRUE(testing::WriteBytes(patch + L"\\fallback.txt", "f"));
+    if (SHCreateDirectoryExW(nullptr, patch.c_str(), nullptr) != ERROR_SUCCESS ||
+        !testing::WriteBytes(patch + L"\\" + file, "f")) {
+        return {};
+    }
+    return product;
+}
+
+TEST_F(UpdateRunTest, WithoutAPatchFolderTheProgramFilesOneIsUsed) {
+    const std::wstring product = StageInDefaultProductPatch(L"fallback.txt");
+    ASSERT_FALSE(product.empty());
 
     EXPECT_EQ(Launch(L"-r"), 0u);
     const bool moved = Exists(install_ / L"fallback.txt");
@@ -265,12 +277,8 @@ TEST_F(UpdateRunTest, WithoutAPatchFolderTheProgramFilesOneIsUsed) {
 }
 
 TEST_F(UpdateRunTest, PlainFileNamedPatchCountsAsPresent) {
-    wchar_t program_files[MAX_PATH] = {};
-    ASSERT_TRUE(SHGetSpecialFolderPathW(nullptr, program_files, CSIDL_PROGRAM_FILES, FALSE));
-    const std::wstring product = std::wstring(program_files) + L"\\Velmora Lab";
-    const std::wstring patch = product + L"\\Velmora Tendril 23.0\\patch";
-    ASSERT_TRUE(SHCreateDirectoryExW(nullptr, patch.c_str(), nullptr) == ERROR_SUCCESS);
-    ASSERT_TRUE(testing::WriteBytes(patch + L"\\fallback.txt", "f"));
+    const std::wstring product = StageInDefaultProductPatch(L"fallback.txt");
+    ASSERT_FALSE(product.empty());
     ASSERT_TRUE(testing::WriteBytes(install_ / L"patch", "a file"));
 
     EXPECT_EQ(Launch(L"-r --exit=1"), 1u);
@@ -413,16 +421,8 @@ protected:
         ASSERT_TRUE(testing::WriteBytes(install_ / L"regupd\\" + name, text));
     }
 
-    // Type and bytes of a value under the test key, or nullopt when it is missing.
     std::optional<std::pair<DWORD, std::string>> Value(const wchar_t* name) {
-        DWORD type = 0;
-        BYTE data[512];
-        DWORD size = sizeof(data);
-        if (RegGetValueW(HKEY_LOCAL_MACHINE, kTestKey, name, RRF_RT_ANY | RRF_NOEXPAND, &type, data,
-                         &size) != ERROR_SUCCESS) {
-            return std::nullopt;
-        }
-        return std::make_pair(type, std::string(reinterpret_cast<char*>(data), size));
+        return testing::ReadRegistryValue(kTestKey, name);
     }
 };
 

@@ -116,6 +116,18 @@ bool Exists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+std::optional<std::pair<DWORD, std::string>> ReadRegistryValue(const wchar_t* key,
+                                                               const wchar_t* name) {
+    DWORD type = 0;
+    BYTE data[512];
+    DWORD size = sizeof(data);
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, key, name, RRF_RT_ANY | RRF_NOEXPAND, &type, data,
+                     &size) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    return std::make_pair(type, std::string(reinterpret_cast<char*>(data), size));
+}
+
 std::optional<std::wstring> RecordedCommandLine(const std::wstring& folder) {
     const auto bytes = ReadBytes(folder + L"\\run.txt");
     if (!bytes) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace tendril::testing {
 
@@ -40,6 +41,10 @@ bool CopyBuildOutput(const std::wstring& name, const std::wstring& target);
 bool WriteBytes(const std::wstring& path, const std::string& bytes);
 std::optional<std::string> ReadBytes(const std::wstring& path);
 bool Exists(const std::wstring& path);
+
+// Type and bytes of a value under HKEY_LOCAL_MACHINE\`key`, or nullopt when it is missing.
+std::optional<std::pair<DWORD, std::string>> ReadRegistryValue(const wchar_t* key,
+                                                               const wchar_t* name);
 
 // What the recording test module wrote: the command line `Run` received.
 std::optional<std::wstring> RecordedCommandLine(const std::wstring& folder);
