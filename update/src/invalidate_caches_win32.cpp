@@ -24,15 +24,17 @@ vrel::Result FailureFromLastError(std::uint32_t error) noexcept {
 }
 
 // Reads the whole file; false (with its entry written) when that fails or falls short.
-bool ReadWhole(const WidePath& path, std::vector<char>& content, UpdateLog& log) {
+bool ReadWhole(const WidePath& path, std::vector<char>& content, UpdateLog& log,
+               const RewriteCalls& calls) {
     HandleOwner file;
-    const vrel::Result opened = file.OpenFile(path, FileAccessRead, FileDisposition::OpenExisting);
+    const vrel::Result opened =
+        calls.open(file, path, FileAccessRead, FileDisposition::OpenExisting);
     if (vrel::Failed(opened)) {
         LogFailure(log, "Open", path, opened, LastError());
         return false;
     }
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.get(), &size)) {
+    if (!calls.get_size(file.get(), &size)) {
         const std::uint32_t error = LastError();
         LogFailure(log, "Get size", path, FailureFromLastError(error), error);
         return false;
@@ -43,7 +45,7 @@ bool ReadWhole(const WidePath& path, std::vector<char>& content, UpdateLog& log)
     content.assign(static_cast<std::size_t>(size.QuadPart), '\0');
     DWORD read = 0;
     const BOOL ok =
-        ReadFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &read, nullptr);
+        calls.read(file.get(), content.data(), static_cast<DWORD>(content.size()), &read, nullptr);
     if (!ok || read != content.size()) {
         const std::uint32_t error = LastError();
         const vrel::Result code = ok ? vrel::results::kInvalidSize : FailureFromLastError(error);
@@ -55,28 +57,28 @@ bool ReadWhole(const WidePath& path, std::vector<char>& content, UpdateLog& log)
 
 // Writes `content` to `temporary` and flushes it; false (entry written) on any failure.
 bool WriteCopy(const WidePath& path, const WidePath& temporary, const std::vector<char>& content,
-               UpdateLog& log) {
+               UpdateLog& log, const RewriteCalls& calls) {
     HandleOwner file;
     const vrel::Result opened =
-        file.OpenFile(temporary, FileAccessWrite, FileDisposition::CreateAlways);
+        calls.open(file, temporary, FileAccessWrite, FileDisposition::CreateAlways);
     if (vrel::Failed(opened)) {
         LogFailure(log, "Open (2)", path, opened, LastError());
         return false;
     }
     DWORD written = 0;
-    if (!WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written,
-                   nullptr) ||
+    if (!calls.write(file.get(), content.data(), static_cast<DWORD>(content.size()), &written,
+                     nullptr) ||
         written != content.size()) {
         const std::uint32_t error = LastError();
         LogFailure(log, "Write", path, FailureFromLastError(error), error);
         return false;
     }
-    if (!FlushFileBuffers(file.get())) {
+    if (!calls.flush(file.get())) {
         const std::uint32_t error = LastError();
         LogFailure(log, "Flush", path, FailureFromLastError(error), error);
         return false;
     }
-    const vrel::Result closed = file.Close();
+    const vrel::Result closed = calls.close(file);
     if (vrel::Failed(closed)) {
         LogFailure(log, "Close", path, closed, LastError());
         return false;
@@ -84,18 +86,18 @@ bool WriteCopy(const WidePath& path, const WidePath& temporary, const std::vecto
     return true;
 }
 
-void RewriteAsNewFile(const WidePath& path, UpdateLog& log) {
+void RewriteAsNewFile(const WidePath& path, UpdateLog& log, const RewriteCalls& calls) {
     std::vector<char> content;
-    if (!ReadWhole(path, content, log)) {
+    if (!ReadWhole(path, content, log, calls)) {
         return;
     }
     const WidePath temporary = path + L".new";
-    if (!WriteCopy(path, temporary, content, log)) {
+    if (!WriteCopy(path, temporary, content, log, calls)) {
         DeleteFileW(temporary.c_str());
         return;
     }
-    if (!MoveFileExW(temporary.c_str(), path.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!calls.replace(temporary.c_str(), path.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         const std::uint32_t error = LastError();
         DeleteFileW(temporary.c_str());
         LogFailure(log, "Replace", path, FailureFromLastError(error), error);
@@ -106,13 +108,13 @@ void RewriteAsNewFile(const WidePath& path, UpdateLog& log) {
 
 }  // namespace
 
-void InvalidateCaches(const WidePath& folder, UpdateLog& log) {
+void InvalidateCaches(const WidePath& folder, UpdateLog& log, const RewriteCalls& calls) {
     for (const wchar_t* name : kSiblingExecutables) {
         const WidePath path = JoinPath(folder, name);
         if (PathMissing(path) != 0) {
             continue;
         }
-        RewriteAsNewFile(path, log);
+        RewriteAsNewFile(path, log, calls);
     }
 }
 

@@ -8,13 +8,13 @@ namespace tendril {
 namespace {
 
 bool MoveFolderEntry(const WidePath& source, const WidePath& target, DWORD attributes,
-                     UpdateLog& log) {
+                     UpdateLog& log, const FolderEnumerationCalls& calls) {
     if (!CreateDirectoryW(target.c_str(), nullptr)) {
         const std::uint32_t error = LastError();
         log.Timestamp().Narrow("Failed to create directory '").Wide(target).Narrow("', gle = ");
         log.Unsigned(error).LineEnd();
     }
-    const bool moved = MoveTree(source, target, log);
+    const bool moved = MoveTree(source, target, log, calls);
     const std::uint32_t error = LastError();
     log.Timestamp().Narrow("Move directory (attributes: ").Unsigned(attributes).Narrow(") '");
     log.Wide(source).Narrow("' -> '").Wide(target).Narrow("' result = ").Flag(moved);
@@ -36,9 +36,10 @@ bool MoveFileEntry(const WidePath& source, const WidePath& target, DWORD attribu
 
 }  // namespace
 
-bool MoveTree(const WidePath& source, const WidePath& target, UpdateLog& log) {
+bool MoveTree(const WidePath& source, const WidePath& target, UpdateLog& log,
+              const FolderEnumerationCalls& calls) {
     WIN32_FIND_DATAW entry;
-    FindOwner find(FindFirstFileW(JoinPath(source, L"*.*").c_str(), &entry));
+    FindOwner find(calls.find_first(JoinPath(source, L"*.*").c_str(), &entry));
     if (find.get() == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
@@ -54,10 +55,10 @@ bool MoveTree(const WidePath& source, const WidePath& target, UpdateLog& log) {
         const DWORD attributes = entry.dwFileAttributes;
         const bool walk =
             (attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-        const bool moved = walk ? MoveFolderEntry(from, to, attributes, log)
+        const bool moved = walk ? MoveFolderEntry(from, to, attributes, log, calls)
                                 : MoveFileEntry(from, to, attributes, log);
         all_moved = all_moved && moved;
-    } while (FindNextFileW(find.get(), &entry));
+    } while (calls.find_next(find.get(), &entry));
 
     if (all_moved) {
         RemoveEmptyDirectory(source, log);

@@ -1,6 +1,8 @@
 // Moving the staged patch tree into the installation, one logged step per entry.
 #pragma once
 
+#include <windows.h>
+
 #include "launcher/path.h"
 #include "update/update_log.h"
 
@@ -9,7 +11,13 @@ namespace tendril {
 // Moves everything below `source` into `target` (files replace existing ones), removing each
 // source folder whose entries all moved. True when everything moved or `source` is missing.
 // A reparse point is moved as one entry, never walked: its target lies outside the tree.
-bool MoveTree(const WidePath& source, const WidePath& target, UpdateLog& log);
+// Only tests replace the calls: they report entries that the file system here can't make.
+struct FolderEnumerationCalls {
+    decltype(&::FindFirstFileW) find_first = &::FindFirstFileW;
+    decltype(&::FindNextFileW) find_next = &::FindNextFileW;
+};
+bool MoveTree(const WidePath& source, const WidePath& target, UpdateLog& log,
+              const FolderEnumerationCalls& calls = {});
 
 // Removes a folder that should now be empty, with its "Remove empty directory" entry.
 void RemoveEmptyDirectory(const WidePath& folder, UpdateLog& log);
