@@ -68,6 +68,14 @@ TEST_F(LauncherTest, MainModuleInTheCurrentFolderIsNotLoaded) {
     EXPECT_FALSE(Exists(elsewhere / L"run.txt"));
 }
 
+// A failed check of the own file name must end quietly: no abort report, nothing loaded.
+TEST_F(LauncherTest, FailedCheckOfTheOwnFileNameEndsWith208AndLoadsNothing) {
+    InstallMainModule(L"ulmo_recorder.dll");
+    ASSERT_TRUE(CopyBuildOutput(L"launcher_without_own_name.exe", launcher_));
+    EXPECT_EQ(RunToExit(launcher_, L"tendril.exe --exit=5", L"", 20000), kLaunchFailed);
+    EXPECT_FALSE(Exists(install_ / L"run.txt"));
+}
+
 TEST(LauncherInDriveRootTest, LoadsTheMainModuleFromTheRoot) {
     const std::wstring launcher = L"C:\\tendril-root-test.exe";
     const std::wstring module = L"C:\\ulmo.dll";

@@ -34,8 +34,8 @@ vrel::Result EnableDefaultDllDirectories() noexcept {
     return 0;
 }
 
-vrel::WidePath MainModulePath() {
-    const vrel::WidePath name = vrel::CurrentModuleFileName();
+vrel::WidePath MainModulePath(OwnFileNameGetter get_name) {
+    const vrel::WidePath name = vrel::CurrentModuleFileName(get_name);
     WidePath folder(ParentPath(name));
     AppendPath(folder, L"ulmo.dll");
     return folder;
@@ -46,14 +46,14 @@ void EndProcess(int exit_code) noexcept {
     ExitProcess(static_cast<UINT>(exit_code));
 }
 
-int Launch(int argc, const wchar_t* const* argv) {
+int Launch(int argc, const wchar_t* const* argv, OwnFileNameGetter get_name) {
     SetDllDirectoryW(L"");
     (void)EnableDefaultDllDirectories();
     SetErrorMode(kQuietErrorMode);
 
     RunAtUpdateSwitch(argc, argv, [] { RunPendingUpdates(); });
 
-    const WidePath path = MainModulePath();
+    const WidePath path = MainModulePath(get_name);
     ModuleOwner module(LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
     if (module.empty()) {
         return kLaunchFailedExitCode;
@@ -64,6 +64,14 @@ int Launch(int argc, const wchar_t* const* argv) {
         return kLaunchFailedExitCode;
     }
     EndProcess(run(GetCommandLineW()));
+}
+
+int LaunchGuarded(int argc, const wchar_t* const* argv, OwnFileNameGetter get_name) noexcept {
+    try {
+        return Launch(argc, argv, get_name);
+    } catch (...) {
+        return kLaunchFailedExitCode;
+    }
 }
 
 }  // namespace tendril

@@ -4,13 +4,8 @@
 #include <cstdlib>
 
 #include "launcher/launch.h"
+#include "platform/util/module"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    // Nothing may leave the entry point: an uncaught exception ends in abort(), whose report
-    // can put a window in front of a user who only started the product.
-    try {
-        return tendril::Launch(__argc, __wargv);
-    } catch (...) {
-        return tendril::kLaunchFailedExitCode;
-    }
+    return tendril::LaunchGuarded(__argc, __wargv, &vrel::GetCurrentModuleFileName);
 }

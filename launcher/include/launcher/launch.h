@@ -13,13 +13,23 @@ inline constexpr int kLaunchFailedExitCode = 208;
 // older systems lack it: 0, kNotSupported when missing, or the Result code of its failure.
 [[nodiscard]] vrel::Result EnableDefaultDllDirectories() noexcept;
 
+// How the launcher learns its own file name; only tests replace it.
+using OwnFileNameGetter = vrel::Result (*)(vrel::WidePath& name) noexcept;
+
 // "ulmo.dll" in the folder of the launcher's own executable.
-[[nodiscard]] vrel::WidePath MainModulePath();
+[[nodiscard]] vrel::WidePath MainModulePath(OwnFileNameGetter get_name);
 
 // Ends the process at once: no static destructor runs and the main module stays loaded.
 [[noreturn]] void EndProcess(int exit_code) noexcept;
 
 // The whole launch; returns only on failure, with kLaunchFailedExitCode.
-[[nodiscard]] int Launch(int argc, const wchar_t* const* argv);
+[[nodiscard]] int Launch(int argc, const wchar_t* const* argv, OwnFileNameGetter get_name);
+
+// The entry point's whole work. Nothing leaves it: an uncaught exception ends in abort(),
+// whose report can put a window in front of a user who only started the product, so every
+// exception (a failed check of the own file name, memory exhaustion) ends the launch with
+// kLaunchFailedExitCode, loading nothing.
+[[nodiscard]] int LaunchGuarded(int argc, const wchar_t* const* argv,
+                                OwnFileNameGetter get_name) noexcept;
 
 }  // namespace tendril

@@ -1,28 +1,21 @@
-// The exception a failed result check raises.
+// The exception a failed result check raises, carrying the code, the source location, the
+// call stack and the modules it runs through.
 #pragma once
 
-#include <exception>
-
-#include "platform/result.h"
+#include "platform/exception.h"
 
 namespace vrel {
 
-class CheckResultFailedException : public std::exception {
+class CheckResultFailedException
+    : public ExceptionBase<CheckResultFailedException, ResultCodeException> {
 public:
-    CheckResultFailedException(Result code, const char* file, int line) noexcept
-        : code_(code), file_(file), line_(line) {}
+    // Gathers the context; any failure on the way (std::bad_alloc) propagates instead, with
+    // nothing left behind.
+    CheckResultFailedException(Result code, const char* file, int line);
 
     [[nodiscard]] const char* what() const noexcept override {
         return "CheckResultFailedException";
     }
-    [[nodiscard]] Result result() const noexcept { return code_; }
-    [[nodiscard]] const char* file() const noexcept { return file_; }
-    [[nodiscard]] int line() const noexcept { return line_; }
-
-private:
-    Result code_;
-    const char* file_;
-    int line_;
 };
 
 }  // namespace vrel
