@@ -8,14 +8,30 @@
 #include "regscript/narrow.h"
 
 namespace tendril {
+namespace {
+
+[[noreturn]] void ThrowSetFailed(const RegistryKeyPath& key, const RegistryValue& value,
+                                 LSTATUS status) {
+    throw RegistryWriteError("Failed to set value of " + NarrowForMessage(key.subkey) + ": " +
+                                 NarrowForMessage(value.name),
+                             static_cast<std::uint32_t>(status));
+}
+
+}  // namespace
 
 void SetRegistryValue(const RegistryKeyPath& key, const RegistryValue& value) {
     if (key.root != kRegistryRootLocalMachine) {
         throw std::invalid_argument("Invalid root key: " + std::to_string(key.root));
     }
     HKEY handle = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.subkey.c_str(), 0, KEY_WRITE, &handle) !=
-        ERROR_SUCCESS) {
+    const LSTATUS opened =
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.subkey.c_str(), 0, KEY_WRITE, &handle);
+    // A key that exists but refuses writing is a failure, not a skip: the script would count
+    // as imported and be deleted with values that were never written.
+    if (opened == ERROR_ACCESS_DENIED) {
+        ThrowSetFailed(key, value, opened);
+    }
+    if (opened != ERROR_SUCCESS) {
         return;
     }
     LSTATUS status;
@@ -30,8 +46,7 @@ void SetRegistryValue(const RegistryKeyPath& key, const RegistryValue& value) {
     }
     RegCloseKey(handle);
     if (status != ERROR_SUCCESS) {
-        throw std::runtime_error("Failed to set value of " + NarrowForMessage(key.subkey) + ": " +
-                                 NarrowForMessage(value.name));
+        ThrowSetFailed(key, value, status);
     }
 }
 

@@ -137,4 +137,126 @@ std::optional<std::wstring> RecordedCommandLine(const std::wstring& folder) {
                         bytes->size() / sizeof(wchar_t));
 }
 
+bool SetLastStart(const DWORD* value) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\VelmoraLab\\Tendril23.0\\data", 0, nullptr,
+                        0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    const LSTATUS status =
+        value == nullptr ? RegDeleteValueW(key, L"LastStart")
+                         : RegSetValueExW(key, L"LastStart", 0, REG_DWORD,
+                                          reinterpret_cast<const BYTE*>(value), sizeof(*value));
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS || (value == nullptr && status == ERROR_FILE_NOT_FOUND);
+}
+
+ScopedRegistryKey::ScopedRegistryKey(std::wstring subkey) : subkey_(std::move(subkey)) {
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, subkey_.c_str());
+    HKEY key = nullptr;
+    created_ = RegCreateKeyExW(HKEY_LOCAL_MACHINE, subkey_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                               nullptr, &key, nullptr) == ERROR_SUCCESS;
+    if (created_) {
+        RegCloseKey(key);
+    }
+}
+
+ScopedRegistryKey::~ScopedRegistryKey() {
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, subkey_.c_str());
+}
+
+std::map<std::wstring, std::pair<DWORD, std::string>> RegistryValuesOf(const std::wstring& key) {
+    std::map<std::wstring, std::pair<DWORD, std::string>> values;
+    HKEY handle = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) {
+        return values;
+    }
+    std::wstring name(16384, L'\0');
+    std::string data(1 << 16, '\0');
+    for (DWORD index = 0;; ++index) {
+        DWORD name_size = static_cast<DWORD>(name.size());
+        DWORD data_size = static_cast<DWORD>(data.size());
+        DWORD type = 0;
+        LSTATUS status = RegEnumValueW(handle, index, name.data(), &name_size, nullptr, &type,
+                                       reinterpret_cast<BYTE*>(data.data()), &data_size);
+        if (status == ERROR_MORE_DATA) {
+            data.resize(data_size);
+            name_size = static_cast<DWORD>(name.size());
+            status = RegEnumValueW(handle, index, name.data(), &name_size, nullptr, &type,
+                                   reinterpret_cast<BYTE*>(data.data()), &data_size);
+        }
+        if (status != ERROR_SUCCESS) {
+            break;
+        }
+        values[name.substr(0, name_size)] = {type, data.substr(0, data_size)};
+    }
+    RegCloseKey(handle);
+    return values;
+}
+
+namespace {
+
+// Calls `visit` with the relative path and find data of every entry below `folder`, parents
+// before their contents.
+template <typename Visit>
+void VisitTree(const std::wstring& folder, const std::wstring& relative, const Visit& visit) {
+    WIN32_FIND_DATAW entry;
+    const HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    do {
+        const std::wstring name = entry.cFileName;
+        if (name == L"." || name == L"..") {
+            continue;
+        }
+        visit(relative + name, entry);
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            VisitTree(folder + L"\\" + name, relative + name + L"\\", visit);
+        }
+    } while (FindNextFileW(find, &entry));
+    FindClose(find);
+}
+
+}  // namespace
+
+std::map<std::wstring, std::string> TreeBelow(const std::wstring& folder) {
+    std::map<std::wstring, std::string> tree;
+    VisitTree(folder, L"", [&](const std::wstring& path, const WIN32_FIND_DATAW& entry) {
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            tree[path + L"\\"];
+        } else {
+            tree[path] = ReadBytes(folder + L"\\" + path).value_or("<unreadable>");
+        }
+    });
+    return tree;
+}
+
+std::map<std::wstring, std::uint64_t> FileSizesBelow(const std::wstring& folder) {
+    std::map<std::wstring, std::uint64_t> sizes;
+    VisitTree(folder, L"", [&](const std::wstring& path, const WIN32_FIND_DATAW& entry) {
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            sizes[path] =
+                (static_cast<std::uint64_t>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow;
+        }
+    });
+    return sizes;
+}
+
+std::vector<std::string> LogEntries(const std::wstring& log_folder) {
+    std::vector<std::string> entries;
+    for (const auto& [name, bytes] : TreeBelow(log_folder)) {
+        if (name.size() < 4 || name.substr(name.size() - 4) != L".log") {
+            continue;
+        }
+        std::size_t start = 0;
+        for (std::size_t end; (end = bytes.find("\r\n", start)) != std::string::npos;
+             start = end + 2) {
+            const std::string line = bytes.substr(start, end - start);
+            entries.push_back(line.size() >= 9 && line[8] == '\t' ? line.substr(9) : line);
+        }
+    }
+    return entries;
+}
+
 }  // namespace tendril::testing

@@ -5,9 +5,11 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace tendril::testing {
 
@@ -48,5 +50,37 @@ std::optional<std::pair<DWORD, std::string>> ReadRegistryValue(const wchar_t* ke
 
 // What the recording test module wrote: the command line `Run` received.
 std::optional<std::wstring> RecordedCommandLine(const std::wstring& folder);
+
+// Sets LastStart in the view the launcher reads, or removes it when `value` is null.
+bool SetLastStart(const DWORD* value);
+
+// A key under HKEY_LOCAL_MACHINE that exists, empty, for the owner's scope.
+class ScopedRegistryKey {
+public:
+    explicit ScopedRegistryKey(std::wstring subkey);
+    ~ScopedRegistryKey();
+    ScopedRegistryKey(const ScopedRegistryKey&) = delete;
+    ScopedRegistryKey& operator=(const ScopedRegistryKey&) = delete;
+
+    const std::wstring& subkey() const { return subkey_; }
+    bool created() const { return created_; }
+
+private:
+    std::wstring subkey_;
+    bool created_ = false;
+};
+
+// Every value of HKEY_LOCAL_MACHINE\`key` by name: its type and bytes.
+std::map<std::wstring, std::pair<DWORD, std::string>> RegistryValuesOf(const std::wstring& key);
+
+// Everything below `folder` by its path relative to it: a file with its bytes, a folder as
+// its path with a trailing backslash and no bytes.
+std::map<std::wstring, std::string> TreeBelow(const std::wstring& folder);
+
+// The size of every file below `folder` by its relative path, read from the enumeration alone.
+std::map<std::wstring, std::uint64_t> FileSizesBelow(const std::wstring& folder);
+
+// The entries of every log file in `log_folder`, without their "hh:mm:ss<tab>" times.
+std::vector<std::string> LogEntries(const std::wstring& log_folder);
 
 }  // namespace tendril::testing

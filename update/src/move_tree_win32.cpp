@@ -41,8 +41,7 @@ bool MoveTree(const WidePath& source, const WidePath& target, UpdateLog& log,
     WIN32_FIND_DATAW entry;
     FindOwner find(calls.find_first(JoinPath(source, L"*.*").c_str(), &entry));
     if (find.get() == INVALID_HANDLE_VALUE) {
-        const DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+        return NothingToEnumerate(source, LastError(), log);
     }
     bool all_moved = true;
     do {
@@ -72,6 +71,15 @@ void RemoveEmptyDirectory(const WidePath& folder, UpdateLog& log) {
     const std::uint32_t error = LastError();
     log.Timestamp().Narrow("Remove empty directory '").Wide(folder).Narrow("' result = ");
     log.Result(removed).Narrow(", gle = ").Unsigned(error).LineEnd();
+}
+
+bool NothingToEnumerate(const WidePath& folder, std::uint32_t error, UpdateLog& log) {
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+        return true;
+    }
+    log.Timestamp().Narrow("Failed to enumerate directory '").Wide(folder).Narrow("', gle = ");
+    log.Unsigned(error).LineEnd();
+    return false;
 }
 
 }  // namespace tendril

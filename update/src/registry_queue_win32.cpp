@@ -36,7 +36,9 @@ bool ImportRegistryScript(const WidePath& path, UpdateLog& log) {
         log.Narrow(" - OK").LineEnd();
         return true;
     } catch (const std::exception& e) {
-        const std::uint32_t error = LastError();
+        // By now the throw has cleared the last error; a refused write brings its own.
+        const auto* refused = dynamic_cast<const RegistryWriteError*>(&e);
+        const std::uint32_t error = refused != nullptr ? refused->error() : LastError();
         log.Timestamp().LineEnd().Narrow("Import file exception: ").Narrow(e.what());
         log.Narrow(", gle = ").Unsigned(error).LineEnd();
         return false;
@@ -47,8 +49,7 @@ bool ImportRegistryScripts(const WidePath& folder, UpdateLog& log) {
     WIN32_FIND_DATAW entry;
     FindOwner find(FindFirstFileW(JoinPath(folder, L"*.regupd").c_str(), &entry));
     if (find.empty()) {
-        const DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+        return NothingToEnumerate(folder, LastError(), log);
     }
     bool all_imported = true;
     do {

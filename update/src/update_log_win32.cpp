@@ -72,9 +72,11 @@ UpdateLog& UpdateLog::Flag(bool value) {
     return *this;
 }
 
+// Each entry goes to the file as it ends: a run that is killed still leaves the record of
+// every step it took.
 UpdateLog& UpdateLog::LineEnd() {
     AppendLineEnd(pending_);
-    FlushIfFull();
+    Flush();
     return *this;
 }
 

@@ -22,4 +22,10 @@ bool MoveTree(const WidePath& source, const WidePath& target, UpdateLog& log,
 // Removes a folder that should now be empty, with its "Remove empty directory" entry.
 void RemoveEmptyDirectory(const WidePath& folder, UpdateLog& log);
 
+// Whether an enumeration of `folder` that could not start, with last error `error`, only found
+// nothing there: no folder, or no matching entry. Any other failure (a file in the folder's
+// place, refused access) keeps the run from completing, so it gets its "Failed to enumerate
+// directory" entry.
+bool NothingToEnumerate(const WidePath& folder, std::uint32_t error, UpdateLog& log);
+
 }  // namespace tendril
