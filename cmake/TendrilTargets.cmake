@@ -32,6 +32,15 @@ function(tendril_windows_executable target)
                         -Wl,--dynamicbase -Wl,--nxcompat -Wl,--tsaware -Wl,--build-id)
 endfunction()
 
+# A debug identity that a module description accepts: ld's --build-id record alone names no
+# PDB and is shorter than a CodeView record must be; --pdb= names one (written beside the
+# build), as other linkers always do.
+function(tendril_debug_identity target)
+    if(WIN32 AND NOT MSVC)
+        target_link_options(${target} PRIVATE -Wl,--pdb=)
+    endif()
+endfunction()
+
 # Control-flow guard where the compiler can emit it (MSVC, clang); mingw-w64 GCC cannot.
 function(tendril_control_flow_guard target)
     if(MSVC)
@@ -52,6 +61,7 @@ function(tendril_add_test)
         # Every Windows program of the system has its function tables filled before main.
         add_executable(${ARG_NAME} ${TENDRIL_FUNCTION_TABLES_INIT} ${ARG_SOURCES})
         target_link_libraries(${ARG_NAME} PRIVATE tendril_platform)
+        tendril_debug_identity(${ARG_NAME})
     else()
         add_executable(${ARG_NAME} ${ARG_SOURCES})
     endif()

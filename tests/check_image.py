@@ -2,6 +2,7 @@
 """Checks the built launcher image: 32-bit x86, GUI subsystem, address-space randomisation,
 no-execute data and terminal-server awareness, imports from system DLLs only, and the
 manifest, icon group and version resources. Usage: check_image.py tendril.exe objdump"""
+import re
 import struct
 import subprocess
 import sys
@@ -81,6 +82,10 @@ def main(path, objdump):
     check(imports and imports <= SYSTEM_DLLS, f"imports only system DLLs: {sorted(imports)}")
     check("SetDefaultDllDirectories" not in dump, "SetDefaultDllDirectories is not imported")
     check("_wWinMain@16" in dump, "entry function wWinMain")
+    # A failed check's module table only accepts a CodeView record of 28 bytes or more.
+    codeview = re.search(r"^\s*2\s+CodeView\s+([0-9a-f]+)\s", dump, re.M)
+    check(codeview and int(codeview.group(1), 16) >= 28 and "format RSDS" in dump,
+          "debug directory with a full CodeView (RSDS) record")
 
     resources = list(image.resources())
     manifests = [r for t, _, r in resources if t == RT_MANIFEST]

@@ -9,6 +9,7 @@
 #include <type_traits>
 
 #include "platform/image_identity.h"
+#include "debug_record.h"
 #include "test_support.h"
 
 namespace tendril {
@@ -33,71 +34,6 @@ std::wstring OwnPathWide() {
     return path;
 }
 
-template <typename Record>
-std::optional<Record> ReadAt(const std::string& bytes, std::uint64_t offset) {
-    if (offset > bytes.size() || bytes.size() - offset < sizeof(Record)) {
-        return std::nullopt;
-    }
-    Record record;
-    std::memcpy(&record, bytes.data() + offset, sizeof(record));
-    return record;
-}
-
-struct FileDebugRecord {
-    std::uint32_t size_of_data = 0;  // as the first debug entry gives it
-    std::string identity;
-};
-
-// The first debug entry's CodeView record as the linker wrote it into the file: found through
-// the section table and the entry's file offset, with the system's own header definitions,
-// so that the file's layout checks what the description reads from memory.
-std::optional<FileDebugRecord> DebugRecordInFile(const std::wstring& path) {
-    const auto bytes = testing::ReadBytes(path);
-    if (!bytes) {
-        return std::nullopt;
-    }
-    const std::string& file = *bytes;
-    const auto dos = ReadAt<IMAGE_DOS_HEADER>(file, 0);
-    if (!dos) {
-        return std::nullopt;
-    }
-    const auto nt = ReadAt<IMAGE_NT_HEADERS>(file, static_cast<std::uint32_t>(dos->e_lfanew));
-    if (!nt || nt->OptionalHeader.NumberOfRvaAndSizes <= IMAGE_DIRECTORY_ENTRY_DEBUG) {
-        return std::nullopt;
-    }
-    const std::uint32_t debug_rva =
-        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_DEBUG].VirtualAddress;
-    const std::uint64_t sections = static_cast<std::uint32_t>(dos->e_lfanew) +
-                                   offsetof(IMAGE_NT_HEADERS, OptionalHeader) +
-                                   nt->FileHeader.SizeOfOptionalHeader;
-    std::optional<std::uint64_t> debug_offset;
-    for (unsigned i = 0; i < nt->FileHeader.NumberOfSections; ++i) {
-        const auto section =
-            ReadAt<IMAGE_SECTION_HEADER>(file, sections + i * sizeof(IMAGE_SECTION_HEADER));
-        if (section && debug_rva >= section->VirtualAddress &&
-            debug_rva - section->VirtualAddress < section->SizeOfRawData) {
-            debug_offset = debug_rva - section->VirtualAddress + section->PointerToRawData;
-        }
-    }
-    const auto entry =
-        debug_offset ? ReadAt<IMAGE_DEBUG_DIRECTORY>(file, *debug_offset) : std::nullopt;
-    if (!entry) {
-        return std::nullopt;
-    }
-    struct CodeView {
-        char signature[4];
-        std::uint8_t guid[16];
-        std::uint32_t age;
-    };
-    const auto record = ReadAt<CodeView>(file, entry->PointerToRawData);
-    if (!record || std::memcmp(record->signature, "RSDS", 4) != 0) {
-        return std::nullopt;
-    }
-    char identity[vrel::kDebugIdentitySize];
-    vrel::FormatDebugIdentity(record->guid, record->age, identity);
-    return FileDebugRecord{entry->SizeOfData, identity};
-}
-
 struct ModuleFree {
     void operator()(HMODULE module) const { FreeLibrary(module); }
 };
@@ -120,7 +56,7 @@ TEST(DescribeLoadedModuleTest, OwnExecutableMatchesItsHeadersAndItsFile) {
         reinterpret_cast<const std::uint8_t*>(self) + dos->e_lfanew);
     EXPECT_EQ(description.size, nt->OptionalHeader.SizeOfImage);
 
-    const auto in_file = DebugRecordInFile(OwnPathWide());
+    const auto in_file = testing::DebugRecordInFile(OwnPathWide());
     ASSERT_TRUE(in_file) << "no CodeView record in the executable";
     EXPECT_FALSE(description.debug_identity.empty());
     EXPECT_EQ(description.debug_identity, in_file->identity);
@@ -129,7 +65,7 @@ TEST(DescribeLoadedModuleTest, OwnExecutableMatchesItsHeadersAndItsFile) {
 TEST(DescribeLoadedModuleTest, RecordThatNamesNoPdbIsTooShort) {
     // What ld writes for --build-id alone: RSDS, GUID, age and an empty name, 25 bytes.
     const std::wstring path = testing::BuildOutputFolder() + L"\\ulmo_recorder.dll";
-    const auto in_file = DebugRecordInFile(path);
+    const auto in_file = testing::DebugRecordInFile(path);
     ASSERT_TRUE(in_file);
     ASSERT_LT(in_file->size_of_data, 28u);
     const LoadedModule module(LoadLibraryExW(path.c_str(), nullptr, 0));
@@ -203,7 +139,7 @@ TEST(DescribeLoadedModuleTest, ModuleUnderAPathLongerThan259BytesIsDescribed) {
     ASSERT_EQ(DescribeLoadedModule(AddressOf(probe), description), 0);
     EXPECT_EQ(description.file_name, "describe_module_probe_deep_copy.dll");
     EXPECT_EQ(description.base, AddressOf(copy.module()));
-    const auto in_file = DebugRecordInFile(L"\\\\?\\" + copy.path());
+    const auto in_file = testing::DebugRecordInFile(L"\\\\?\\" + copy.path());
     ASSERT_TRUE(in_file);
     EXPECT_EQ(description.debug_identity, in_file->identity);
 }
