@@ -29,7 +29,9 @@ function(tendril_windows_executable target)
         return()
     endif()
     target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++
-                        -Wl,--dynamicbase -Wl,--nxcompat -Wl,--tsaware -Wl,--build-id)
+                        -Wl,--dynamicbase -Wl,--nxcompat -Wl,--tsaware -Wl,--build-id
+                        # A release image without its symbol table: less to map at each start.
+                        $<$<CONFIG:Release>:-s>)
 endfunction()
 
 # A debug identity that a module description accepts: ld's --build-id record alone names no

@@ -20,23 +20,8 @@ using testing::ReadBytes;
 using testing::RunToExit;
 using testing::TempFolder;
 
-constexpr wchar_t kDataKey[] = L"Software\\VelmoraLab\\Tendril23.0\\data";
 
 // Sets or removes LastStart in the view the launcher reads.
-void SetLastStart(const DWORD* value) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kDataKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                              &key, nullptr),
-              ERROR_SUCCESS);
-    if (value == nullptr) {
-        RegDeleteValueW(key, L"LastStart");
-    } else {
-        RegSetValueExW(key, L"LastStart", 0, REG_DWORD, reinterpret_cast<const BYTE*>(value),
-                       sizeof(*value));
-    }
-    RegCloseKey(key);
-}
-
 std::wstring TodaysLogName() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
@@ -79,9 +64,9 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(CopyBuildOutput(L"tendril.exe", install_ / L"tendril.exe"));
         ASSERT_TRUE(CopyBuildOutput(L"ulmo_recorder.dll", install_ / L"ulmo.dll"));
-        SetLastStart(nullptr);
+        ASSERT_TRUE(testing::SetLastStart(nullptr));
     }
-    void TearDown() override { SetLastStart(nullptr); }
+    void TearDown() override { testing::SetLastStart(nullptr); }
 
     std::optional<DWORD> Launch(const std::wstring& arguments) {
         return RunToExit(install_ / L"tendril.exe", L"tendril.exe " + arguments);
@@ -114,7 +99,7 @@ TEST_F(UpdateRunTest, RunIsDueOnlyWhileLastStartLiesBeforeTheBoot) {
     };
     for (const auto& c : cases) {
         testing::RemoveTree(install_ / L"log");
-        SetLastStart(&c.last_start);
+        ASSERT_TRUE(testing::SetLastStart(&c.last_start));
         EXPECT_EQ(Launch(L"-r --exit=4"), 4u) << c.name;
         EXPECT_EQ(Exists(install_ / L"log"), c.due) << c.name;
     }
@@ -158,7 +143,7 @@ TEST(UpdateRunInDriveRootTest, FoldersLieInTheRootWithoutDoubledSeparators) {
     ASSERT_TRUE(CopyBuildOutput(L"ulmo_recorder.dll", L"C:\\ulmo.dll"));
     ASSERT_TRUE(CreateDirectoryW(L"C:\\patch", nullptr));
     ASSERT_TRUE(testing::WriteBytes(L"C:\\patch\\tendril-root-staged.txt", "x"));
-    SetLastStart(nullptr);
+    testing::SetLastStart(nullptr);
 
     const auto exit_code = RunToExit(launcher, L"C:\\tendril-root-test.exe -r --exit=12");
     const bool moved = Exists(L"C:\\tendril-root-staged.txt");
@@ -298,7 +283,7 @@ TEST(UpdateLogBytesTest, Latin1PathsAreStoredByteForByteAndWiderCharactersCutOnl
         ASSERT_TRUE(CopyBuildOutput(L"tendril.exe", install + L"\\tendril.exe"));
         ASSERT_TRUE(CopyBuildOutput(L"ulmo_recorder.dll", install + L"\\ulmo.dll"));
         ASSERT_TRUE(CreateDirectoryW((install + L"\\patch").c_str(), nullptr));
-        SetLastStart(nullptr);
+        testing::SetLastStart(nullptr);
         ASSERT_EQ(RunToExit(install + L"\\tendril.exe", L"tendril.exe -r"), 0u);
 
         const auto bytes = ReadBytes(install + L"\\log\\" + TodaysLogName());

@@ -6,6 +6,7 @@
 #include <ctime>
 #include <exception>
 
+#include "launcher/owners.h"
 #include "launcher/path.h"
 #include "update/due.h"
 #include "update/session.h"
@@ -56,9 +57,26 @@ void AppendDefaultProductSubfolder(WidePath& path) {
     AppendPath(path, kDefaultProductSubfolder);
 }
 
+// SHGetSpecialFolderPathW(CSIDL_PROGRAM_FILES). shell32 is loaded here, for the due run only,
+// rather than imported: importing it pulls user32 and gdi32 into every start of the product.
+// The buffer stays empty when shell32 or the folder can't be had, as the call would leave it.
+void ProgramFilesFolder(wchar_t (&folder)[MAX_PATH]) {
+    using GetSpecialFolderPathFunction = BOOL(WINAPI*)(HWND, LPWSTR, int, BOOL);
+    // A known DLL: always mapped from the system folder, whatever the search path.
+    const ModuleOwner shell32(LoadLibraryW(L"shell32.dll"));
+    if (shell32.empty()) {
+        return;
+    }
+    const auto get_special_folder_path = reinterpret_cast<GetSpecialFolderPathFunction>(
+        reinterpret_cast<void*>(GetProcAddress(shell32.get(), "SHGetSpecialFolderPathW")));
+    if (get_special_folder_path != nullptr) {
+        get_special_folder_path(nullptr, folder, CSIDL_PROGRAM_FILES, FALSE);
+    }
+}
+
 UpdateFolders ResolveUpdateFolders(WidePath install_folder) {
     wchar_t program_files[MAX_PATH] = {};
-    SHGetSpecialFolderPathW(nullptr, program_files, CSIDL_PROGRAM_FILES, FALSE);
+    ProgramFilesFolder(program_files);
     WidePath default_product(program_files);
     AppendDefaultProductSubfolder(default_product);
 
