@@ -1,7 +1,7 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <new>
+#include "platform/result_from_exception.h"
 #include <span>
 
 #include "platform/describe_module_win32.h"
@@ -69,10 +69,8 @@ Result DescribeLoadedModule(std::uint64_t address, LoadedModuleDescription& out)
         description.base = reinterpret_cast<std::uintptr_t>(module);
         description.size = identity.size;
         out = std::move(description);
-    } catch (const std::bad_alloc&) {
-        return results::kOutOfMemory;
     } catch (...) {
-        return results::kUnspecified;
+        return ResultFromCurrentException();
     }
     return results::kOk;
 }

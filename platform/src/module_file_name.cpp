@@ -1,6 +1,6 @@
 #include "platform/module_file_name.h"
 
-#include <new>
+#include "platform/result_from_exception.h"
 
 namespace vrel {
 
@@ -15,10 +15,8 @@ Result ReadNarrowModuleFileName(const NarrowModuleFileNameCall& call, std::strin
         }
         try {
             buffer.resize(size);
-        } catch (const std::bad_alloc&) {
-            return results::kOutOfMemory;
         } catch (...) {
-            return results::kUnspecified;
+            return ResultFromCurrentException();
         }
         const std::uint32_t n = call.read(buffer.data(), size);
         if (n == 0) {

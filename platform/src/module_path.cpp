@@ -1,6 +1,6 @@
 #include "platform/module_path.h"
 
-#include <new>
+#include "platform/result_from_exception.h"
 
 namespace vrel {
 
@@ -12,10 +12,8 @@ Result ReadModuleFileName(const ModuleFileNameCall& call, WidePath& out) noexcep
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         try {
             buffer.resize(size);
-        } catch (const std::bad_alloc&) {
-            return results::kOutOfMemory;
         } catch (...) {
-            return results::kUnspecified;
+            return ResultFromCurrentException();
         }
         const std::uint32_t n = call.read(buffer.data(), size);
         if (n == 0) {
