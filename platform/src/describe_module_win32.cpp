@@ -1,12 +1,12 @@
 #include <windows.h>
 
 #include <cstdint>
-#include "platform/result_from_exception.h"
 #include <span>
 
 #include "platform/describe_module_win32.h"
 #include "platform/image_identity.h"
 #include "platform/module_file_name.h"
+#include "platform/result_from_exception.h"
 
 namespace vrel {
 namespace {
