@@ -245,5 +245,40 @@ TEST(MoveTreeReparsePointTest, ReparsePointIsMovedAsOneEntryAndNeverWalked) {
               "Remove empty directory '" + from + "' result = 0x00000000");
 }
 
+// The listing of "deep" fails as a path too long for the system would make it fail.
+FolderEnumerationCalls DeepCannotBeListed() {
+    FolderEnumerationCalls calls;
+    calls.find_first = [](LPCWSTR pattern, LPWIN32_FIND_DATAW entry) -> HANDLE {
+        if (std::wstring_view(pattern).ends_with(L"\\deep\\*.*")) {
+            SetLastError(ERROR_PATH_NOT_FOUND);
+            return INVALID_HANDLE_VALUE;
+        }
+        return FindFirstFileW(pattern, entry);
+    };
+    return calls;
+}
+
+TEST(MoveTreeListingTest, SubFolderThatCannotBeListedKeepsTheTreeIncomplete) {
+    TempFolder root;
+    const std::wstring patch = root / L"patch";
+    const std::wstring install = root / L"install";
+    ASSERT_TRUE(CreateDirectoryW(patch.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(install.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((patch + L"\\deep").c_str(), nullptr));
+    ASSERT_TRUE(WriteBytes(patch + L"\\deep\\staged.txt", "staged"));
+    {
+        UpdateLog log(root / L"logs");
+        // Not "missing, so nothing to move": the folder was just listed.
+        EXPECT_FALSE(MoveTree(patch, install, log, DeepCannotBeListed()));
+    }
+    EXPECT_EQ(ReadBytes(patch + L"\\deep\\staged.txt"), "staged");
+    const std::vector<std::string> entries = EntriesOf(ReadLog(root / L"logs"));
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0], "Failed to enumerate directory '" + Narrow(patch) + "\\deep', gle = 3");
+    EXPECT_EQ(entries[1].substr(0, entries[1].find(", gle = ")),
+              "Move directory (attributes: 16) '" + Narrow(patch) + "\\deep' -> '" +
+                  Narrow(install) + "\\deep' result = 0");
+}
+
 }  // namespace
 }  // namespace tendril

@@ -7,6 +7,14 @@
 namespace tendril {
 namespace {
 
+void LogEnumerationFailure(const WidePath& folder, std::uint32_t error, UpdateLog& log) {
+    log.Timestamp().Narrow("Failed to enumerate directory '").Wide(folder).Narrow("', gle = ");
+    log.Unsigned(error).LineEnd();
+}
+
+bool MoveTreeBelow(const WidePath& source, const WidePath& target, UpdateLog& log,
+                   const FolderEnumerationCalls& calls, bool listed_as_folder);
+
 bool MoveFolderEntry(const WidePath& source, const WidePath& target, DWORD attributes,
                      UpdateLog& log, const FolderEnumerationCalls& calls) {
     if (!CreateDirectoryW(target.c_str(), nullptr)) {
@@ -14,7 +22,7 @@ bool MoveFolderEntry(const WidePath& source, const WidePath& target, DWORD attri
         log.Timestamp().Narrow("Failed to create directory '").Wide(target).Narrow("', gle = ");
         log.Unsigned(error).LineEnd();
     }
-    const bool moved = MoveTree(source, target, log, calls);
+    const bool moved = MoveTreeBelow(source, target, log, calls, true);
     const std::uint32_t error = LastError();
     log.Timestamp().Narrow("Move directory (attributes: ").Unsigned(attributes).Narrow(") '");
     log.Wide(source).Narrow("' -> '").Wide(target).Narrow("' result = ").Flag(moved);
@@ -34,14 +42,20 @@ bool MoveFileEntry(const WidePath& source, const WidePath& target, DWORD attribu
     return moved;
 }
 
-}  // namespace
-
-bool MoveTree(const WidePath& source, const WidePath& target, UpdateLog& log,
-              const FolderEnumerationCalls& calls) {
+// A folder that was just listed as an entry exists: when it can't be listed in turn (a path
+// too long for the system, a folder moved away meanwhile), its files have not moved, and the
+// run must not count the tree as complete.
+bool MoveTreeBelow(const WidePath& source, const WidePath& target, UpdateLog& log,
+                   const FolderEnumerationCalls& calls, bool listed_as_folder) {
     WIN32_FIND_DATAW entry;
     FindOwner find(calls.find_first(JoinPath(source, L"*.*").c_str(), &entry));
     if (find.get() == INVALID_HANDLE_VALUE) {
-        return NothingToEnumerate(source, LastError(), log);
+        const std::uint32_t error = LastError();
+        if (listed_as_folder) {
+            LogEnumerationFailure(source, error, log);
+            return false;
+        }
+        return NothingToEnumerate(source, error, log);
     }
     bool all_moved = true;
     do {
@@ -65,6 +79,13 @@ bool MoveTree(const WidePath& source, const WidePath& target, UpdateLog& log,
     return all_moved;
 }
 
+}  // namespace
+
+bool MoveTree(const WidePath& source, const WidePath& target, UpdateLog& log,
+              const FolderEnumerationCalls& calls) {
+    return MoveTreeBelow(source, target, log, calls, false);
+}
+
 void RemoveEmptyDirectory(const WidePath& folder, UpdateLog& log) {
     const vrel::Result removed =
         RemoveDirectoryW(folder.c_str()) ? 0 : vrel::ResultFromWin32Error(GetLastError());
@@ -77,8 +98,7 @@ bool NothingToEnumerate(const WidePath& folder, std::uint32_t error, UpdateLog& 
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
         return true;
     }
-    log.Timestamp().Narrow("Failed to enumerate directory '").Wide(folder).Narrow("', gle = ");
-    log.Unsigned(error).LineEnd();
+    LogEnumerationFailure(folder, error, log);
     return false;
 }
 
