@@ -68,7 +68,7 @@ void basic_string_t<CharT>::append(const CharT* chars, size_type count) {
 }
 
 template <typename CharT>
-void basic_string_t<CharT>::append_narrow(const char* chars, size_type count) requires(!kNarrow) {
+void basic_string_t<CharT>::append_narrow(const char* chars, size_type count) {
     reserve_extra(count);
     for (size_type i = 0; i < count; ++i) {
         data_[length_ + i] = static_cast<CharT>(static_cast<unsigned char>(chars[i]));

@@ -209,7 +209,8 @@ TEST(ExceptionTest, CloneGivesAHeapCopyOfTheMostDerivedClassSharingTheDetail) {
     const CheckResultFailedException check(results::kAccessDenied, "file", 3);
     const Exception& as_base = check;
     std::unique_ptr<Exception> clone = as_base.Clone();
-    EXPECT_EQ(typeid(*clone), typeid(CheckResultFailedException));
+    const Exception& cloned = *clone;
+    EXPECT_EQ(typeid(cloned), typeid(CheckResultFailedException));
     EXPECT_EQ(clone->Detail(), check.Detail());
     EXPECT_EQ(check.Detail()->ReferenceCount(), 2u);
     EXPECT_STREQ(clone->File(), "file");
@@ -218,7 +219,9 @@ TEST(ExceptionTest, CloneGivesAHeapCopyOfTheMostDerivedClassSharingTheDetail) {
     EXPECT_EQ(check.Detail()->ReferenceCount(), 1u);
 
     PlainException plain;
-    EXPECT_EQ(typeid(*static_cast<const Exception&>(plain).Clone()), typeid(PlainException));
+    const std::unique_ptr<Exception> plain_clone = static_cast<const Exception&>(plain).Clone();
+    const Exception& plain_cloned = *plain_clone;
+    EXPECT_EQ(typeid(plain_cloned), typeid(PlainException));
 }
 
 // The detail and everything in it come from the process heap, so its blocks show whether it

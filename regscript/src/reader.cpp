@@ -3,26 +3,15 @@
 #include "key_path.h"
 #include "regscript/line_match.h"
 #include "regscript/narrow.h"
+#include "script_file.h"
 #include "text_mode.h"
 #include "value_data.h"
 
-#include <filesystem>
-#include <fstream>
+#include <new>
 #include <stdexcept>
-#include <system_error>
 
 namespace tendril {
 namespace {
-
-// Reads what the stream gives; a read error ends the text quietly, like the end of file.
-std::string ReadAllBytes(std::ifstream& in) {
-    std::string bytes;
-    char buffer[64 * 1024];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-        bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
-    }
-    return bytes;
-}
 
 // Appends the operation for `line`, if it carries one, or updates the current key.
 void ParseLine(std::wstring_view line, RegistryKeyPath& current_key,
@@ -45,29 +34,38 @@ void ParseLine(std::wstring_view line, RegistryKeyPath& current_key,
                                            ParseValueData(value_line->name, value_line->data)});
 }
 
+// Only a line that begins with a quote can be a value line, so in a valid script this is the
+// exact number of operations. Growing the list instead would hold the old and the new array
+// at once at each step. A count too large for memory (many short invalid lines) must still
+// let the parse report the line that makes the file invalid.
+void ReserveForValueLines(const TextModeLines& lines, std::vector<RegistryOperation>& operations) {
+    try {
+        operations.reserve(lines.CountStartingWith('"'));
+    } catch (const std::bad_alloc&) {
+    } catch (const std::length_error&) {
+    }
+}
+
 }  // namespace
 
 std::vector<RegistryOperation> ParseRegistryScriptText(std::string_view bytes,
                                                        std::size_t& failed_line) {
-    const std::wstring text = DecodeTextModeBytes(bytes);
-    const std::wstring_view all_text = text;
+    TextModeLines lines(bytes);
     std::vector<RegistryOperation> operations;
+    ReserveForValueLines(lines, operations);
     RegistryKeyPath current_key;
     std::size_t line_number = 0;
-    // A line ends at LF; text after the last LF is a line too, but nothing after a final LF.
-    for (std::size_t begin = 0; begin < all_text.size();) {
-        std::size_t end = all_text.find(L'\n', begin);
-        if (end == std::wstring_view::npos) {
-            end = all_text.size();
+    // One line decoded at a time: the wide form of the whole file would be two to four times
+    // its size.
+    std::wstring line;
+    try {
+        while (lines.Next(line)) {
+            ++line_number;
+            ParseLine(line, current_key, operations);
         }
-        ++line_number;
-        try {
-            ParseLine(all_text.substr(begin, end - begin), current_key, operations);
-        } catch (...) {
-            failed_line = line_number;
-            throw;
-        }
-        begin = end + 1;
+    } catch (...) {
+        failed_line = line_number;
+        throw;
     }
     return operations;
 }
@@ -79,22 +77,13 @@ std::vector<RegistryOperation> ParseRegistryScriptText(std::string_view bytes) {
 
 std::vector<RegistryOperation> ParseRegistryScript(const std::wstring& path,
                                                    std::size_t& failed_line) {
-    std::ifstream in;
-    try {
-        const std::filesystem::path file(path);
-        // A folder can be opened for reading on some systems but is never a script.
-        std::error_code ignored;
-        if (!std::filesystem::is_directory(file, ignored)) {
-            in.open(file, std::ios::in | std::ios::binary);
-        }
-    } catch (const std::exception&) {
-        // A name with no form on this system cannot name a file that opens.
-    }
-    if (!in.is_open()) {
+    // Held until the parse ends; on Windows no one can delete or rename the script meanwhile.
+    ScriptFile file(path);
+    if (!file.is_open()) {
         failed_line = 0;
         throw std::runtime_error("Failed to open registry file: " + NarrowForMessage(path));
     }
-    return ParseRegistryScriptText(ReadAllBytes(in), failed_line);
+    return ParseRegistryScriptText(file.ReadAll(), failed_line);
 }
 
 std::vector<RegistryOperation> ParseRegistryScript(const std::wstring& path) {

@@ -1,13 +1,20 @@
 #include "regscript/reader.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <pthread.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstddef>
 #include <filesystem>
 #include <fstream>
 #include <ostream>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <typeinfo>
 #include <variant>
 #include <vector>
@@ -344,6 +351,93 @@ TEST_F(ParseRegistryScriptFileTest, UnopenablePathsNameThePath) {
     ExpectOpenFailure(dir_.wstring(), "Failed to open registry file: " + dir_.string());
     ExpectOpenFailure(L"/nonexistent\u0100.regupd", "Failed to open registry file: bad cast");
     EXPECT_THROW(ParseRegistryScript(missing), std::runtime_error);
+}
+
+// Where a line is cut from the text without a wide copy of the whole file.
+std::vector<Case> LineCutCases() {
+    return {
+        {"CR as the last byte stays", kKey + "\"X\"=\"1\"\r",
+         RuntimeError("Invalid line: \"X\"=\"1\"\r", 2)},
+        {"only a CR", "\r", RuntimeError("Invalid line: \r", 1)},
+        {"empty lines are counted", "\n\nX=1\n", RuntimeError("Invalid line: X=1", 3)},
+        {"Ctrl-Z as the first byte", "\x1A" + kKey + "\"X\"=\"1\"\n", Operations{}},
+        {"short line after a long one",
+         kKey + "\"A\"=\"1\"\n\"B\"=\"" + std::string(1000, 'b') + "\"\n\"C\"=\"3\"\n",
+         Operations{Set(L"Software\\A", L"A", Text(L"1")),
+                    Set(L"Software\\A", L"B", Text(std::wstring(1000, L'b'))),
+                    Set(L"Software\\A", L"C", Text(L"3"))}},
+    };
+}
+
+TEST(ParseRegistryScriptTextTest, LineCuts) {
+    ExpectTextOutcomes(LineCutCases());
+}
+
+// The list is sized from the lines that can carry a value, so a valid script leaves no spare
+// room; lines after Ctrl-Z are not counted.
+TEST(ParseRegistryScriptTextTest, ListHasNoSpareRoom) {
+    const std::string script = "REGEDIT4\r\n; \"X\"=\"0\"\r\n" + ManyValueLines(100) +
+                               "\"Last\"=\"1\"\x1A\n\"Y\"=\"2\"\n\"Z\"=\"3\"\n";
+    const Operations operations = ParseRegistryScriptText(script);
+    EXPECT_EQ(operations.size(), 101u);
+    EXPECT_EQ(operations.capacity(), operations.size());
+}
+
+TEST_F(ParseRegistryScriptFileTest, LineCutsInFiles) {
+    for (const auto& c : LineCutCases()) {
+        const std::wstring path = Write("script.regupd", c.bytes).wstring();
+        ExpectOutcome(c.name + " (file)", c,
+                      [&](std::size_t& line) { return ParseRegistryScript(path, line); });
+    }
+}
+
+// Writes `bytes` into the FIFO at `path` once a reader opens it. Gives up after ten seconds
+// without one, so that a reader that never opens cannot leave the test waiting.
+void FeedPipe(const std::filesystem::path& path, const std::string& bytes) {
+    // A reader that stops early then gives EPIPE here instead of ending the test program.
+    sigset_t pipe_signal;
+    sigemptyset(&pipe_signal);
+    sigaddset(&pipe_signal, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipe_signal, nullptr);
+    int descriptor = -1;
+    for (int tries = 0; descriptor < 0 && tries < 10000; ++tries) {
+        descriptor = ::open(path.c_str(), O_WRONLY | O_NONBLOCK);
+        if (descriptor < 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+    if (descriptor < 0) {
+        return;
+    }
+    ::fcntl(descriptor, F_SETFL, 0);
+    for (std::size_t written = 0; written < bytes.size();) {
+        const ssize_t count = ::write(descriptor, bytes.data() + written, bytes.size() - written);
+        if (count <= 0) {
+            break;
+        }
+        written += static_cast<std::size_t>(count);
+    }
+    ::close(descriptor);
+}
+
+// A pipe has no size to plan the read by and gives its bytes in pieces.
+TEST_F(ParseRegistryScriptFileTest, PipeIsReadToItsEnd) {
+    std::string script;
+    for (char byte : ManyValueLines(20000)) {
+        script += byte == '\n' ? "\r\n" : std::string(1, byte);
+    }
+    const auto pipe = dir_ / "pipe.regupd";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    std::thread writer(FeedPipe, pipe, script);
+    Operations operations;
+    try {
+        operations = ParseRegistryScript(pipe.wstring());
+    } catch (const std::exception& e) {
+        ADD_FAILURE() << e.what();
+    }
+    writer.join();
+    EXPECT_EQ(operations.size(), 20000u);
+    EXPECT_EQ(operations, ParseRegistryScriptText(script));
 }
 
 }  // namespace

@@ -46,7 +46,7 @@ public:
     // The characters may come from this string itself.
     void append(const CharT* chars, size_type count);
     // Widens each character by itself: the source is ASCII, no code page is involved.
-    void append_narrow(const char* chars, size_type count) requires(!kNarrow);
+    void append_narrow(const char* chars, size_type count);
     void resize(size_type length, CharT fill);
     // The range may come from this string itself.
     void insert(size_type position, const CharT* first, const CharT* last);
