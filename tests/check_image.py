@@ -81,6 +81,11 @@ def main(path, objdump):
                if "DLL Name:" in line}
     check(imports and imports <= SYSTEM_DLLS, f"imports only system DLLs: {sorted(imports)}")
     check("SetDefaultDllDirectories" not in dump, "SetDefaultDllDirectories is not imported")
+    # Only an update run needs these: they are loaded on first use, not at every start.
+    check(not imports & {"advapi32.dll", "shell32.dll", "user32.dll"},
+          "advapi32, shell32 and user32 are not loaded at start-up")
+    check(b"ADVAPI32.dll" in data and "___delayLoadHelper2@8" in dump,
+          "advapi32.dll is delay-loaded")
     check("_wWinMain@16" in dump, "entry function wWinMain")
     # A failed check's module table only accepts a CodeView record of 28 bytes or more.
     codeview = re.search(r"^\s*2\s+CodeView\s+([0-9a-f]+)\s", dump, re.M)
