@@ -220,24 +220,36 @@ FolderEnumerationCalls LinkIsAReparsePoint() {
     return calls;
 }
 
-TEST(MoveTreeReparsePointTest, ReparsePointIsMovedAsOneEntryAndNeverWalked) {
+// A patch folder and an installation side by side, and the log folder beside them.
+class MoveTreeSeamTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(CreateDirectoryW(patch.c_str(), nullptr));
+        ASSERT_TRUE(CreateDirectoryW(install.c_str(), nullptr));
+    }
+
+    bool Move(const FolderEnumerationCalls& calls) {
+        UpdateLog log(root / L"logs");
+        return MoveTree(patch, install, log, calls);
+    }
+
+    std::vector<std::string> Entries() const { return EntriesOf(ReadLog(root / L"logs")); }
+
     TempFolder root;
     const std::wstring patch = root / L"patch";
     const std::wstring install = root / L"install";
-    ASSERT_TRUE(CreateDirectoryW(patch.c_str(), nullptr));
-    ASSERT_TRUE(CreateDirectoryW(install.c_str(), nullptr));
+};
+
+TEST_F(MoveTreeSeamTest, ReparsePointIsMovedAsOneEntryAndNeverWalked) {
     ASSERT_TRUE(CreateDirectoryW((patch + L"\\link").c_str(), nullptr));
     ASSERT_TRUE(WriteBytes(patch + L"\\link\\outside.txt", "not ours"));
-    {
-        UpdateLog log(root / L"logs");
-        EXPECT_TRUE(MoveTree(patch, install, log, LinkIsAReparsePoint()));
-    }
+    EXPECT_TRUE(Move(LinkIsAReparsePoint()));
     // Moved whole, as a file move moves a link: nothing inside it was touched one by one.
     EXPECT_EQ(ReadBytes(install + L"\\link\\outside.txt"), "not ours");
     EXPECT_FALSE(Exists(patch));
     const std::string from = Narrow(patch);
     const std::string to = Narrow(install);
-    const std::vector<std::string> entries = EntriesOf(ReadLog(root / L"logs"));
+    const std::vector<std::string> entries = Entries();
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[0].substr(0, entries[0].find(", gle = ")),
               "Move file (attributes: 1040) '" + from + "\\link'-> '" + to + "\\link' result = 1");
@@ -258,21 +270,13 @@ FolderEnumerationCalls DeepCannotBeListed() {
     return calls;
 }
 
-TEST(MoveTreeListingTest, SubFolderThatCannotBeListedKeepsTheTreeIncomplete) {
-    TempFolder root;
-    const std::wstring patch = root / L"patch";
-    const std::wstring install = root / L"install";
-    ASSERT_TRUE(CreateDirectoryW(patch.c_str(), nullptr));
-    ASSERT_TRUE(CreateDirectoryW(install.c_str(), nullptr));
+TEST_F(MoveTreeSeamTest, SubFolderThatCannotBeListedKeepsTheTreeIncomplete) {
     ASSERT_TRUE(CreateDirectoryW((patch + L"\\deep").c_str(), nullptr));
     ASSERT_TRUE(WriteBytes(patch + L"\\deep\\staged.txt", "staged"));
-    {
-        UpdateLog log(root / L"logs");
-        // Not "missing, so nothing to move": the folder was just listed.
-        EXPECT_FALSE(MoveTree(patch, install, log, DeepCannotBeListed()));
-    }
+    // Not "missing, so nothing to move": the folder was just listed.
+    EXPECT_FALSE(Move(DeepCannotBeListed()));
     EXPECT_EQ(ReadBytes(patch + L"\\deep\\staged.txt"), "staged");
-    const std::vector<std::string> entries = EntriesOf(ReadLog(root / L"logs"));
+    const std::vector<std::string> entries = Entries();
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[0], "Failed to enumerate directory '" + Narrow(patch) + "\\deep', gle = 3");
     EXPECT_EQ(entries[1].substr(0, entries[1].find(", gle = ")),
