@@ -20,6 +20,8 @@
 namespace tendril {
 namespace {
 
+using testing::Narrow;
+
 using testing::CopyBuildOutput;
 using testing::Exists;
 using testing::ReadBytes;
@@ -30,10 +32,6 @@ constexpr wchar_t kValueKey[] = L"Software\\VelmoraLab\\TendrilHostileTest";
 constexpr char kScriptKeyLine[] =
     "[HKEY_LOCAL_MACHINE\\Software\\VelmoraLab\\TendrilHostileTest]\r\n";
 constexpr DWORD kRunResult = 37;
-
-std::string Narrow(const std::wstring& text) {
-    return std::string(text.begin(), text.end());
-}
 
 // A REG_SZ value's bytes as the registry holds them: UTF-16 with its NUL.
 std::pair<DWORD, std::string> StringValue(const std::string& text) {

@@ -17,6 +17,8 @@
 namespace tendril {
 namespace {
 
+using testing::Narrow;
+
 using testing::CopyBuildOutput;
 using testing::ReadBytes;
 using testing::TempFolder;
@@ -31,10 +33,6 @@ constexpr int kMostSequences = 100;  // a loaded machine lands on fewer distinct
 constexpr int kMostKillsPerSequence = 10;
 constexpr std::size_t kRequiredKillStates = 50;
 constexpr wchar_t kValueKey[] = L"Software\\VelmoraLab\\TendrilInterruptTest";
-
-std::string Narrow(const std::wstring& text) {
-    return std::string(text.begin(), text.end());
-}
 
 // Bytes that differ per file. Each version of a file has a size of its own, so that the
 // checks after a kill can tell versions apart from the folder listing alone.

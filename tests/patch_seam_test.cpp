@@ -15,42 +15,12 @@
 namespace tendril {
 namespace {
 
+using testing::Narrow;
+
 using testing::Exists;
 using testing::ReadBytes;
 using testing::TempFolder;
 using testing::WriteBytes;
-
-std::string Narrow(const std::wstring& text) {
-    return std::string(text.begin(), text.end());
-}
-
-// The whole text of the one log file in `folder`.
-std::string ReadLog(const std::wstring& folder) {
-    WIN32_FIND_DATAW entry;
-    const HANDLE find = FindFirstFileW((folder + L"\\*.log").c_str(), &entry);
-    if (find == INVALID_HANDLE_VALUE) {
-        return {};
-    }
-    FindClose(find);
-    return ReadBytes(folder + L"\\" + entry.cFileName).value_or("");
-}
-
-std::vector<std::string> EntriesOf(const std::string& log) {
-    std::vector<std::string> entries;
-    std::size_t start = 0;
-    while (start < log.size()) {
-        std::size_t end = log.find("\r\n", start);
-        if (end == std::string::npos) {
-            end = log.size();
-        }
-        // Each entry starts with its time and a tab; the test compares what follows.
-        const std::size_t tab = log.find('\t', start);
-        entries.push_back(tab < end ? log.substr(tab + 1, end - tab - 1)
-                                    : log.substr(start, end - start));
-        start = end + 2;
-    }
-    return entries;
-}
 
 // Which call of the rewrite fails, once, on its first use; every other call is the real one.
 enum class Step {
@@ -170,7 +140,7 @@ TEST_P(RewriteFailureTest, OriginalStaysByteForByteAndTheOtherSiblingIsStillRewr
     const std::string orbisk_path = Narrow(install / L"orbisk.exe");
     const std::string entry = GetParam().entry;
     const std::size_t quote = entry.find('\'');
-    EXPECT_EQ(EntriesOf(ReadLog(install / L"logs")),
+    EXPECT_EQ(testing::LogEntries(install / L"logs"),
               (std::vector<std::string>{
                   entry.substr(0, quote + 1) + quillon_path + entry.substr(quote + 1),
                   "Invalidated cache for '" + orbisk_path + "'",
@@ -233,7 +203,7 @@ protected:
         return MoveTree(patch, install, log, calls);
     }
 
-    std::vector<std::string> Entries() const { return EntriesOf(ReadLog(root / L"logs")); }
+    std::vector<std::string> Entries() const { return testing::LogEntries(root / L"logs"); }
 
     TempFolder root;
     const std::wstring patch = root / L"patch";

@@ -14,12 +14,13 @@
 namespace tendril {
 namespace {
 
+using testing::Narrow;
+
 using testing::CopyBuildOutput;
 using testing::Exists;
 using testing::ReadBytes;
 using testing::RunToExit;
 using testing::TempFolder;
-
 
 // Sets or removes LastStart in the view the launcher reads.
 std::wstring TodaysLogName() {
@@ -30,24 +31,9 @@ std::wstring TodaysLogName() {
            std::to_wstring(local.tm_mon + 1) + L"." + std::to_wstring(local.tm_mday) + L".log";
 }
 
-std::string Narrow(const std::wstring& text) {
-    return std::string(text.begin(), text.end());
-}
-
 // The log's lines without their "HH:MM:SS<tab>" timestamps.
 std::vector<std::string> LogLines(const std::wstring& log_file) {
-    std::vector<std::string> lines;
-    const auto bytes = ReadBytes(log_file);
-    if (!bytes) {
-        return lines;
-    }
-    std::size_t start = 0;
-    for (std::size_t end; (end = bytes->find("\r\n", start)) != std::string::npos;
-         start = end + 2) {
-        const std::string line = bytes->substr(start, end - start);
-        lines.push_back(line.size() >= 9 && line[8] == '\t' ? line.substr(9) : line);
-    }
-    return lines;
+    return testing::LogEntriesOf(ReadBytes(log_file).value_or(""));
 }
 
 // The first line that starts with `start`. A successful call leaves the last error as the

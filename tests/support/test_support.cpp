@@ -243,20 +243,31 @@ std::map<std::wstring, std::uint64_t> FileSizesBelow(const std::wstring& folder)
     return sizes;
 }
 
+std::vector<std::string> LogEntriesOf(const std::string& log_bytes) {
+    std::vector<std::string> entries;
+    std::size_t start = 0;
+    for (std::size_t end; (end = log_bytes.find("\r\n", start)) != std::string::npos;
+         start = end + 2) {
+        const std::string line = log_bytes.substr(start, end - start);
+        entries.push_back(line.size() >= 9 && line[8] == '\t' ? line.substr(9) : line);
+    }
+    return entries;
+}
+
 std::vector<std::string> LogEntries(const std::wstring& log_folder) {
     std::vector<std::string> entries;
     for (const auto& [name, bytes] : TreeBelow(log_folder)) {
         if (name.size() < 4 || name.substr(name.size() - 4) != L".log") {
             continue;
         }
-        std::size_t start = 0;
-        for (std::size_t end; (end = bytes.find("\r\n", start)) != std::string::npos;
-             start = end + 2) {
-            const std::string line = bytes.substr(start, end - start);
-            entries.push_back(line.size() >= 9 && line[8] == '\t' ? line.substr(9) : line);
-        }
+        const std::vector<std::string> of_file = LogEntriesOf(bytes);
+        entries.insert(entries.end(), of_file.begin(), of_file.end());
     }
     return entries;
+}
+
+std::string Narrow(const std::wstring& text) {
+    return std::string(text.begin(), text.end());
 }
 
 }  // namespace tendril::testing

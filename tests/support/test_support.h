@@ -82,5 +82,10 @@ std::map<std::wstring, std::uint64_t> FileSizesBelow(const std::wstring& folder)
 
 // The entries of every log file in `log_folder`, without their "hh:mm:ss<tab>" times.
 std::vector<std::string> LogEntries(const std::wstring& log_folder);
+// The entries of one log file's bytes, the same way.
+std::vector<std::string> LogEntriesOf(const std::string& log_bytes);
+
+// Each UTF-16 unit cut to its low byte, as the log stores paths of Latin-1 characters.
+std::string Narrow(const std::wstring& text);
 
 }  // namespace tendril::testing

@@ -8,8 +8,6 @@
 namespace tendril {
 namespace {
 
-constexpr std::size_t kFlushThreshold = 64 * 1024;
-
 std::tm LocalNow() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
@@ -47,13 +45,11 @@ UpdateLog& UpdateLog::Timestamp() {
 
 UpdateLog& UpdateLog::Wide(std::wstring_view text) {
     AppendWide(pending_, text);
-    FlushIfFull();
     return *this;
 }
 
 UpdateLog& UpdateLog::Narrow(std::string_view text) {
     AppendNarrow(pending_, text);
-    FlushIfFull();
     return *this;
 }
 
@@ -72,18 +68,12 @@ UpdateLog& UpdateLog::Flag(bool value) {
     return *this;
 }
 
-// Each entry goes to the file as it ends: a run that is killed still leaves the record of
-// every step it took.
+// Each entry goes to the file whole, as it ends: a run that is killed still leaves the record
+// of every step it took, and another appender's entries never land inside this one.
 UpdateLog& UpdateLog::LineEnd() {
     AppendLineEnd(pending_);
     Flush();
     return *this;
-}
-
-void UpdateLog::FlushIfFull() {
-    if (pending_.size() >= kFlushThreshold) {
-        Flush();
-    }
 }
 
 // A failed write drops only what was pending; the next entries are tried again.

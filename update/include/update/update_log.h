@@ -30,7 +30,6 @@ public:
     UpdateLog& LineEnd();
 
 private:
-    void FlushIfFull();
     void Flush() noexcept;
 
     HandleOwner file_;
