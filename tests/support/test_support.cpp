@@ -1,5 +1,6 @@
 #include "test_support.h"
 
+#include <cstdio>
 #include <vector>
 
 namespace tendril::testing {
@@ -63,16 +64,21 @@ std::optional<DWORD> RunToExit(const std::wstring& exe, const std::wstring& comm
     if (!CreateProcessW(exe.empty() ? nullptr : exe.c_str(), line.data(), nullptr, nullptr, FALSE,
                         0, nullptr, current_folder.empty() ? nullptr : current_folder.c_str(),
                         &startup, &process)) {
+        std::fprintf(stderr, "CreateProcessW failed, gle = %lu\n", GetLastError());
         return std::nullopt;
     }
     CloseHandle(process.hThread);
     std::optional<DWORD> exit_code;
-    if (WaitForSingleObject(process.hProcess, timeout_ms) == WAIT_OBJECT_0) {
+    const DWORD waited = WaitForSingleObject(process.hProcess, timeout_ms);
+    if (waited == WAIT_OBJECT_0) {
         DWORD code = 0;
         if (GetExitCodeProcess(process.hProcess, &code)) {
             exit_code = code;
+        } else {
+            std::fprintf(stderr, "GetExitCodeProcess failed, gle = %lu\n", GetLastError());
         }
     } else {
+        std::fprintf(stderr, "no exit within %lu ms (wait result %lu)\n", timeout_ms, waited);
         TerminateProcess(process.hProcess, 1);
     }
     CloseHandle(process.hProcess);
@@ -230,6 +236,26 @@ std::map<std::wstring, std::string> TreeBelow(const std::wstring& folder) {
         }
     });
     return tree;
+}
+
+std::string TreeDifference(const std::map<std::wstring, std::string>& actual,
+                           const std::map<std::wstring, std::string>& expected) {
+    std::string text;
+    for (const auto& [path, bytes] : expected) {
+        const auto at = actual.find(path);
+        if (at == actual.end()) {
+            text += "\n  missing: " + Narrow(path);
+        } else if (at->second != bytes) {
+            text += "\n  other bytes (" + std::to_string(at->second.size()) + " instead of " +
+                    std::to_string(bytes.size()) + "): " + Narrow(path);
+        }
+    }
+    for (const auto& [path, bytes] : actual) {
+        if (!expected.count(path)) {
+            text += "\n  extra: " + Narrow(path);
+        }
+    }
+    return text;
 }
 
 std::map<std::wstring, std::uint64_t> FileSizesBelow(const std::wstring& folder) {

@@ -77,6 +77,10 @@ std::map<std::wstring, std::pair<DWORD, std::string>> RegistryValuesOf(const std
 // its path with a trailing backslash and no bytes.
 std::map<std::wstring, std::string> TreeBelow(const std::wstring& folder);
 
+// The paths where two trees differ, for a failure message: missing, extra or other bytes.
+std::string TreeDifference(const std::map<std::wstring, std::string>& actual,
+                           const std::map<std::wstring, std::string>& expected);
+
 // The size of every file below `folder` by its relative path, read from the enumeration alone.
 std::map<std::wstring, std::uint64_t> FileSizesBelow(const std::wstring& folder);
 
