@@ -379,12 +379,13 @@ TEST_F(HostileInputTest, ScriptHeldOpenByAnotherProcessStaysQueuedUntilReleased)
     struct Hold {
         const char* name;
         DWORD share;
-        std::string entry;  // the entry that says why the script stayed, up to its gle
+        std::string entry;  // the entry that says why the script stayed
         bool written;
     };
     const std::string path = P(L"regupd\\held.regupd");
     const Hold holds[] = {
-        {"no sharing", 0, "Import file exception: Failed to open registry file: " + path, false},
+        {"no sharing", 0,
+         "Import file exception: Failed to open registry file: " + path + ", gle = 32", false},
         {"read sharing", FILE_SHARE_READ, "Remove file '" + path + "' result = 0x80010104", true},
     };
     const std::string script = std::string(kScriptKeyLine) + "\"Held\"=\"1\"\r\n";

@@ -3,6 +3,7 @@
 #include "key_path.h"
 #include "regscript/line_match.h"
 #include "regscript/narrow.h"
+#include "regscript/system_error.h"
 #include "script_file.h"
 #include "text_mode.h"
 #include "value_data.h"
@@ -81,7 +82,8 @@ std::vector<RegistryOperation> ParseRegistryScript(const std::wstring& path,
     ScriptFile file(path);
     if (!file.is_open()) {
         failed_line = 0;
-        throw std::runtime_error("Failed to open registry file: " + NarrowForMessage(path));
+        throw FailureWithSystemError("Failed to open registry file: " + NarrowForMessage(path),
+                                     file.open_error());
     }
     return ParseRegistryScriptText(file.ReadAll(), failed_line);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace tendril {
@@ -19,6 +20,9 @@ public:
 
     [[nodiscard]] bool is_open() const noexcept;
 
+    // Why the file did not open: the system's last error on Windows, errno elsewhere.
+    [[nodiscard]] std::uint32_t open_error() const noexcept { return open_error_; }
+
     // Every byte from the current position on. A read error ends the bytes quietly, like the
     // end of the file.
     std::string ReadAll();
@@ -29,6 +33,7 @@ private:
     // Up to `size` bytes into `buffer`; 0 at the end of the file or on a read error.
     std::size_t ReadSome(char* buffer, std::size_t size) noexcept;
 
+    std::uint32_t open_error_ = 0;
 #ifdef _WIN32
     void* handle_;
 #else

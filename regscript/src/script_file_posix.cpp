@@ -18,12 +18,18 @@ ScriptFile::ScriptFile(const std::wstring& path) {
         native = std::filesystem::path(path).native();
     } catch (const std::exception&) {
         // A name with no form on this system cannot name a file that opens.
+        open_error_ = EILSEQ;
         return;
     }
     descriptor_ = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor_ < 0) {
+        open_error_ = static_cast<std::uint32_t>(errno);
+        return;
+    }
     // A folder can be opened for reading here but is never a script.
     struct stat status {};
-    if (descriptor_ >= 0 && (::fstat(descriptor_, &status) != 0 || S_ISDIR(status.st_mode))) {
+    if (::fstat(descriptor_, &status) != 0 || S_ISDIR(status.st_mode)) {
+        open_error_ = S_ISDIR(status.st_mode) ? EISDIR : static_cast<std::uint32_t>(errno);
         ::close(descriptor_);
         descriptor_ = -1;
     }

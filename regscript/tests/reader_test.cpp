@@ -1,4 +1,5 @@
 #include "regscript/reader.h"
+#include "regscript/system_error.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -6,9 +7,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <ostream>
@@ -319,15 +322,19 @@ protected:
         return path;
     }
 
-    static void ExpectOpenFailure(const std::wstring& path, const std::string& message) {
+    // A runtime error that also carries why the file did not open, for the update log.
+    static void ExpectOpenFailure(const std::wstring& path, const std::string& message,
+                                  std::uint32_t error) {
         std::size_t failed_line = 99;
         try {
             ParseRegistryScript(path, failed_line);
             ADD_FAILURE() << message << ": parsed";
-        } catch (const std::exception& e) {
-            EXPECT_EQ(typeid(e), typeid(std::runtime_error)) << message;
+        } catch (const FailureWithSystemError& e) {
             EXPECT_EQ(std::string(e.what()), message);
+            EXPECT_EQ(e.error(), error) << message;
             EXPECT_EQ(failed_line, 0u) << message;
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << message << ": " << typeid(e).name();
         }
     }
 
@@ -346,10 +353,11 @@ TEST_F(ParseRegistryScriptFileTest, FilesReadLikeTheirBytes) {
 
 TEST_F(ParseRegistryScriptFileTest, UnopenablePathsNameThePath) {
     const std::wstring missing = (dir_ / "missing.regupd").wstring();
-    ExpectOpenFailure(missing,
-                      "Failed to open registry file: " + (dir_ / "missing.regupd").string());
-    ExpectOpenFailure(dir_.wstring(), "Failed to open registry file: " + dir_.string());
-    ExpectOpenFailure(L"/nonexistent\u0100.regupd", "Failed to open registry file: bad cast");
+    ExpectOpenFailure(
+        missing, "Failed to open registry file: " + (dir_ / "missing.regupd").string(), ENOENT);
+    ExpectOpenFailure(dir_.wstring(), "Failed to open registry file: " + dir_.string(), EISDIR);
+    ExpectOpenFailure(L"/nonexistent\u0100.regupd", "Failed to open registry file: bad cast",
+                      EILSEQ);
     EXPECT_THROW(ParseRegistryScript(missing), std::runtime_error);
 }
 

@@ -36,9 +36,10 @@ bool ImportRegistryScript(const WidePath& path, UpdateLog& log) {
         log.Narrow(" - OK").LineEnd();
         return true;
     } catch (const std::exception& e) {
-        // By now the throw has cleared the last error; a refused write brings its own.
-        const auto* refused = dynamic_cast<const RegistryWriteError*>(&e);
-        const std::uint32_t error = refused != nullptr ? refused->error() : LastError();
+        // By now the throw has cleared the last error; a script that can't be opened and a
+        // refused write bring their own.
+        const auto* failure = dynamic_cast<const FailureWithSystemError*>(&e);
+        const std::uint32_t error = failure != nullptr ? failure->error() : LastError();
         log.Timestamp().LineEnd().Narrow("Import file exception: ").Narrow(e.what());
         log.Narrow(", gle = ").Unsigned(error).LineEnd();
         return false;

@@ -2,24 +2,14 @@
 #pragma once
 
 #include "regscript/operation.h"
-
-#include <cstdint>
-#include <stdexcept>
-#include <string>
+#include "regscript/system_error.h"
 
 namespace tendril {
 
-// A value the registry refused, with the registry's error. The error travels with the
-// exception because throwing clears the thread's last error under this build's runtime.
-class RegistryWriteError : public std::runtime_error {
+// A value the registry refused, with the registry's error.
+class RegistryWriteError : public FailureWithSystemError {
 public:
-    RegistryWriteError(const std::string& message, std::uint32_t error)
-        : std::runtime_error(message), error_(error) {}
-
-    [[nodiscard]] std::uint32_t error() const noexcept { return error_; }
-
-private:
-    std::uint32_t error_;
+    using FailureWithSystemError::FailureWithSystemError;
 };
 
 // Writes `value` under `key` in the process's own registry view. A key that can't be opened
