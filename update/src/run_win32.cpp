@@ -17,17 +17,49 @@ namespace {
 constexpr wchar_t kDataKey[] = L"Software\\VelmoraLab\\Tendril23.0\\data";
 constexpr wchar_t kDefaultProductSubfolder[] = L"Velmora Lab\\Velmora Tendril 23.0";
 
+// The registry calls that read LastStart. kernel32 exports them from Windows 7 on; taking them
+// there spares every start that is not due the load of advapi32 and what it brings along.
+// Older systems have them in advapi32 only, which is imported on first call.
+struct RegistryReadCalls {
+    decltype(&RegOpenKeyExW) open_key = &RegOpenKeyExW;
+    decltype(&RegQueryValueExW) query_value = &RegQueryValueExW;
+    decltype(&RegCloseKey) close_key = &RegCloseKey;
+};
+
+template <typename Function>
+bool Resolve(HMODULE module, const char* name, Function& out) noexcept {
+    const FARPROC address = GetProcAddress(module, name);
+    if (address == nullptr) {
+        return false;
+    }
+    out = reinterpret_cast<Function>(reinterpret_cast<void*>(address));
+    return true;
+}
+
+RegistryReadCalls RegistryReadCallsOfThisSystem() noexcept {
+    RegistryReadCalls kernel32_calls;
+    const HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
+    if (kernel32 != nullptr && Resolve(kernel32, "RegOpenKeyExW", kernel32_calls.open_key) &&
+        Resolve(kernel32, "RegQueryValueExW", kernel32_calls.query_value) &&
+        Resolve(kernel32, "RegCloseKey", kernel32_calls.close_key)) {
+        return kernel32_calls;
+    }
+    return RegistryReadCalls{};
+}
+
 // LastStart as the product last wrote it; 0 when the key or value is missing. Read in the
 // process's own registry view, never written.
 std::uint32_t ReadLastStart() noexcept {
+    const RegistryReadCalls registry = RegistryReadCallsOfThisSystem();
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kDataKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+    if (registry.open_key(HKEY_LOCAL_MACHINE, kDataKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
         return 0;
     }
     DWORD last = 0;
     DWORD size = sizeof(last);
-    RegQueryValueExW(key, L"LastStart", nullptr, nullptr, reinterpret_cast<BYTE*>(&last), &size);
-    RegCloseKey(key);
+    registry.query_value(key, L"LastStart", nullptr, nullptr, reinterpret_cast<BYTE*>(&last),
+                         &size);
+    registry.close_key(key);
     return last;
 }
 
