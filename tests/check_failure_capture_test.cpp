@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 #include "debug_record.h"
 #include "platform/check_failure.h"
 #include "platform/function_tables.h"
 #include "platform/util/module"
+#include "test_support.h"
 
 namespace vrel {
 namespace {
@@ -37,6 +39,21 @@ std::wstring OwnPath() {
 
 std::string Text(const narrow_string_t& text) {
     return std::string(text.data(), text.size());
+}
+
+constexpr wchar_t kRecordVariable[] = L"TENDRIL_CAPTURE_RECORD";
+
+// Where a copy of this program started by the test below writes the table's entry for its own
+// module; nullopt in an ordinary run.
+std::optional<std::wstring> RecordPath() {
+    std::wstring path(MAX_PATH, L'\0');
+    const DWORD length =
+        GetEnvironmentVariableW(kRecordVariable, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0 || length >= path.size()) {
+        return std::nullopt;
+    }
+    path.resize(length);
+    return path;
 }
 
 TEST(CheckFailureCaptureTest, StackAndModuleTableNameThisProgramWithItsDebugIdentity) {
@@ -66,12 +83,37 @@ TEST(CheckFailureCaptureTest, StackAndModuleTableNameThisProgramWithItsDebugIden
     ASSERT_TRUE(in_file.has_value());
     EXPECT_EQ(Text(own->debugIdentity), in_file->identity);
     EXPECT_FALSE(in_file->identity.empty());
+    if (const auto record = RecordPath()) {
+        ASSERT_TRUE(tendril::testing::WriteBytes(
+            *record, Text(own->fileName) + "\t" + Text(own->debugIdentity)));
+    }
 
     // Sorted by base, as a search by address needs.
     const bool sorted =
         std::is_sorted(detail.modules.begin(), detail.modules.end(),
                        [](const ModuleEntry& a, const ModuleEntry& b) { return a.base < b.base; });
     EXPECT_TRUE(sorted);
+}
+
+// The same capture in a process whose main module is tendril.exe: this program copied under
+// that name, running the test above, which records the entry it found for itself.
+TEST(CheckFailureCaptureTest, InTendrilExeTheModuleTableNamesItWithItsDebugIdentity) {
+    if (RecordPath()) {
+        GTEST_SKIP() << "already the copy";
+    }
+    const tendril::testing::TempFolder install;
+    const std::wstring launcher = install / L"tendril.exe";
+    const std::wstring record = install / L"record.txt";
+    ASSERT_TRUE(CopyFileW(OwnPath().c_str(), launcher.c_str(), FALSE));
+    ASSERT_TRUE(SetEnvironmentVariableW(kRecordVariable, record.c_str()));
+    const auto exit_code = tendril::testing::RunToExit(
+        launcher, L"tendril.exe --gtest_filter=CheckFailureCaptureTest.StackAndModuleTable*");
+    SetEnvironmentVariableW(kRecordVariable, nullptr);
+    EXPECT_EQ(exit_code, 0u) << "the capture test failed inside tendril.exe";
+
+    const auto in_file = tendril::testing::DebugRecordInFile(launcher);
+    ASSERT_TRUE(in_file.has_value());
+    EXPECT_EQ(tendril::testing::ReadBytes(record), "tendril.exe\t" + in_file->identity);
 }
 
 TEST(CheckFailureCaptureTest, WithoutStackCaptureTheFailureStillCarriesMessageAndCode) {
