@@ -8,11 +8,10 @@
 
 namespace tendril::bench {
 
+using testing::BuildOutputFolder;
 using testing::Exists;
+using testing::Narrow;
 using testing::RemoveTree;
-
-// The folder of the driver's own executable, where the build put the programs it times.
-std::wstring ProgramFolder();
 
 // Throws std::runtime_error on failure, as do the two below.
 void MakeFolder(const std::wstring& path);
@@ -21,7 +20,5 @@ void WriteWholeFile(const std::wstring& path, std::string_view bytes);
 
 // "C:\a b\x.exe" with quotes, as a shortcut would start it.
 std::wstring Quoted(const std::wstring& path);
-
-std::string Narrow(const std::wstring& text);
 
 }  // namespace tendril::bench

@@ -15,7 +15,7 @@ constexpr wchar_t kReturningModule[] = L"bench_ulmo_return.dll";
 constexpr wchar_t kPeakMemoryModule[] = L"bench_ulmo_peak_memory.dll";
 
 void UseMainModule(const std::wstring& folder, const wchar_t* module) {
-    CopyInto(ProgramFolder() + L"\\" + module, folder + L"\\ulmo.dll");
+    CopyInto(BuildOutputFolder() + L"\\" + module, folder + L"\\ulmo.dll");
 }
 
 // A fresh installation below `work`: tendril.exe and the main module that returns at once.
@@ -23,7 +23,7 @@ std::wstring FreshInstallation(const std::wstring& work, const wchar_t* name) {
     const std::wstring folder = work + L"\\" + name;
     RemoveTree(folder);
     MakeFolder(folder);
-    CopyInto(ProgramFolder() + L"\\tendril.exe", folder + L"\\tendril.exe");
+    CopyInto(BuildOutputFolder() + L"\\tendril.exe", folder + L"\\tendril.exe");
     UseMainModule(folder, kReturningModule);
     return folder;
 }
@@ -77,7 +77,7 @@ std::wstring BaseName(const std::wstring& path) {
 void RunLaunchSession(int runs, const std::wstring& work,
                       const std::vector<std::pair<std::string, std::wstring>>& extra) {
     const std::wstring folder = FreshInstallation(work, L"launch");
-    CopyInto(ProgramFolder() + L"\\bench_reference_launcher.exe", folder + L"\\reference.exe");
+    CopyInto(BuildOutputFolder() + L"\\bench_reference_launcher.exe", folder + L"\\reference.exe");
     const std::wstring tendril = Quoted(folder + L"\\tendril.exe");
     const std::wstring log = LogFolder(folder);
 
@@ -99,7 +99,7 @@ void RunLaunchSession(int runs, const std::wstring& work,
 
 void RunUpdateSession(int runs, const std::wstring& work, int folders, int files_per_folder) {
     const std::wstring folder = FreshInstallation(work, L"update");
-    CopyInto(ProgramFolder() + L"\\bench_move_reference.exe", folder + L"\\move_reference.exe");
+    CopyInto(BuildOutputFolder() + L"\\bench_move_reference.exe", folder + L"\\move_reference.exe");
     const PatchTree tree{folder + L"\\patch", folder, folders, files_per_folder};
     StagePatchTree(tree);
     const std::wstring log = LogFolder(folder);

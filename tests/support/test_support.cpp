@@ -89,7 +89,7 @@ bool CopyBuildOutput(const std::wstring& name, const std::wstring& target) {
     return CopyFileW((BuildOutputFolder() + L"\\" + name).c_str(), target.c_str(), FALSE) != 0;
 }
 
-bool WriteBytes(const std::wstring& path, const std::string& bytes) {
+bool WriteBytes(const std::wstring& path, std::string_view bytes) {
     const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {

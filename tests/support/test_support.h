@@ -8,6 +8,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -40,7 +41,7 @@ std::optional<DWORD> RunToExit(const std::wstring& exe, const std::wstring& comm
                                const std::wstring& current_folder = L"", DWORD timeout_ms = 60000);
 
 bool CopyBuildOutput(const std::wstring& name, const std::wstring& target);
-bool WriteBytes(const std::wstring& path, const std::string& bytes);
+bool WriteBytes(const std::wstring& path, std::string_view bytes);
 std::optional<std::string> ReadBytes(const std::wstring& path);
 bool Exists(const std::wstring& path);
 
