@@ -1,7 +1,9 @@
 # Delay-loaded system DLLs: an import library that loads its DLL on the first call of one of
 # its functions. Every start of the product pays for each DLL imported the ordinary way.
-#   tendril_delay_loaded_library(<target> <def file>) makes the interface library <target>.
-function(tendril_delay_loaded_library target def_file)
+#   tendril_delay_loaded_library(<target> <def file> <import macro>) makes the interface library
+#   <target>; <import macro> is the headers' dllimport marker of that DLL's functions
+#   (WINADVAPI for advapi32).
+function(tendril_delay_loaded_library target def_file import_macro)
     string(REGEX REPLACE "(g\\+\\+|gcc)(-posix)?$" "dlltool" dlltool "${CMAKE_CXX_COMPILER}")
     set(def ${CMAKE_CURRENT_BINARY_DIR}/${target}.def)
     set(library ${CMAKE_CURRENT_BINARY_DIR}/lib${target}.a)
@@ -23,4 +25,9 @@ function(tendril_delay_loaded_library target def_file)
     add_library(${target} INTERFACE)
     add_dependencies(${target} ${target}_generate)
     target_link_libraries(${target} INTERFACE ${library})
+    # Users call the library's functions through its thunks, not through their __imp_ slots:
+    # for i386, ld leaves a delay-load slot that code reads directly (a dllimport call) empty
+    # instead of pointing it at its loader thunk, and the first call jumps to address 0
+    # (binutils bug 14339). The headers then declare these functions without dllimport.
+    target_compile_definitions(${target} INTERFACE ${import_macro}=)
 endfunction()

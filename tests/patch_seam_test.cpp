@@ -48,6 +48,47 @@ bool FailNow(Step step) {
     return true;
 }
 
+// The system's calls are stdcall on x86, which a lambda can't be converted to.
+BOOL WINAPI FailingGetSize(HANDLE file, PLARGE_INTEGER size) {
+    return FailNow(Step::GetSize) ? FALSE : GetFileSizeEx(file, size);
+}
+
+BOOL WINAPI FailingRead(HANDLE file, LPVOID buffer, DWORD count, LPDWORD read,
+                        LPOVERLAPPED overlapped) {
+    if (FailNow(Step::Read)) {
+        return FALSE;
+    }
+    const bool cut = !g_failed_once && g_failing_step == Step::ShortRead && count > 1;
+    if (cut) {
+        g_failed_once = true;
+        SetLastError(0);
+        return ReadFile(file, buffer, count - 1, read, overlapped);
+    }
+    return ReadFile(file, buffer, count, read, overlapped);
+}
+
+BOOL WINAPI FailingWrite(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD written,
+                         LPOVERLAPPED overlapped) {
+    if (FailNow(Step::Write)) {
+        return FALSE;
+    }
+    const bool cut = !g_failed_once && g_failing_step == Step::ShortWrite && count > 1;
+    if (cut) {
+        g_failed_once = true;
+        SetLastError(ERROR_DISK_FULL);
+        return WriteFile(file, buffer, count - 1, written, overlapped);
+    }
+    return WriteFile(file, buffer, count, written, overlapped);
+}
+
+BOOL WINAPI FailingFlush(HANDLE file) {
+    return FailNow(Step::Flush) ? FALSE : FlushFileBuffers(file);
+}
+
+BOOL WINAPI FailingReplace(LPCWSTR from, LPCWSTR to, DWORD flags) {
+    return FailNow(Step::Replace) ? FALSE : MoveFileExW(from, to, flags);
+}
+
 RewriteCalls FailingCalls() {
     RewriteCalls calls;
     calls.open = [](HandleOwner& file, const WidePath& path, std::uint32_t flags,
@@ -59,38 +100,10 @@ RewriteCalls FailingCalls() {
         }
         return file.OpenFile(path, flags, disposition);
     };
-    calls.get_size = [](HANDLE file, PLARGE_INTEGER size) -> BOOL {
-        return FailNow(Step::GetSize) ? FALSE : GetFileSizeEx(file, size);
-    };
-    calls.read = [](HANDLE file, LPVOID buffer, DWORD count, LPDWORD read,
-                    LPOVERLAPPED overlapped) -> BOOL {
-        if (FailNow(Step::Read)) {
-            return FALSE;
-        }
-        const bool cut = !g_failed_once && g_failing_step == Step::ShortRead && count > 1;
-        if (cut) {
-            g_failed_once = true;
-            SetLastError(0);
-            return ReadFile(file, buffer, count - 1, read, overlapped);
-        }
-        return ReadFile(file, buffer, count, read, overlapped);
-    };
-    calls.write = [](HANDLE file, LPCVOID buffer, DWORD count, LPDWORD written,
-                     LPOVERLAPPED overlapped) -> BOOL {
-        if (FailNow(Step::Write)) {
-            return FALSE;
-        }
-        const bool cut = !g_failed_once && g_failing_step == Step::ShortWrite && count > 1;
-        if (cut) {
-            g_failed_once = true;
-            SetLastError(ERROR_DISK_FULL);
-            return WriteFile(file, buffer, count - 1, written, overlapped);
-        }
-        return WriteFile(file, buffer, count, written, overlapped);
-    };
-    calls.flush = [](HANDLE file) -> BOOL {
-        return FailNow(Step::Flush) ? FALSE : FlushFileBuffers(file);
-    };
+    calls.get_size = FailingGetSize;
+    calls.read = FailingRead;
+    calls.write = FailingWrite;
+    calls.flush = FailingFlush;
     calls.close = [](HandleOwner& file) -> vrel::Result {
         if (FailNow(Step::Close)) {
             // The handle really goes, as a failed CloseHandle leaves nothing to close again.
@@ -99,9 +112,7 @@ RewriteCalls FailingCalls() {
         }
         return file.Close();
     };
-    calls.replace = [](LPCWSTR from, LPCWSTR to, DWORD flags) -> BOOL {
-        return FailNow(Step::Replace) ? FALSE : MoveFileExW(from, to, flags);
-    };
+    calls.replace = FailingReplace;
     return calls;
 }
 
@@ -171,22 +182,26 @@ void MarkLinkAsReparsePoint(WIN32_FIND_DATAW& entry) {
     }
 }
 
+HANDLE WINAPI FindFirstMarkingLink(LPCWSTR pattern, LPWIN32_FIND_DATAW entry) {
+    const HANDLE find = FindFirstFileW(pattern, entry);
+    if (find != INVALID_HANDLE_VALUE) {
+        MarkLinkAsReparsePoint(*entry);
+    }
+    return find;
+}
+
+BOOL WINAPI FindNextMarkingLink(HANDLE find, LPWIN32_FIND_DATAW entry) {
+    const BOOL found = FindNextFileW(find, entry);
+    if (found) {
+        MarkLinkAsReparsePoint(*entry);
+    }
+    return found;
+}
+
 FolderEnumerationCalls LinkIsAReparsePoint() {
     FolderEnumerationCalls calls;
-    calls.find_first = [](LPCWSTR pattern, LPWIN32_FIND_DATAW entry) -> HANDLE {
-        const HANDLE find = FindFirstFileW(pattern, entry);
-        if (find != INVALID_HANDLE_VALUE) {
-            MarkLinkAsReparsePoint(*entry);
-        }
-        return find;
-    };
-    calls.find_next = [](HANDLE find, LPWIN32_FIND_DATAW entry) -> BOOL {
-        const BOOL found = FindNextFileW(find, entry);
-        if (found) {
-            MarkLinkAsReparsePoint(*entry);
-        }
-        return found;
-    };
+    calls.find_first = FindFirstMarkingLink;
+    calls.find_next = FindNextMarkingLink;
     return calls;
 }
 
@@ -228,15 +243,17 @@ TEST_F(MoveTreeSeamTest, ReparsePointIsMovedAsOneEntryAndNeverWalked) {
 }
 
 // The listing of "deep" fails as a path too long for the system would make it fail.
+HANDLE WINAPI FindFirstFailingForDeep(LPCWSTR pattern, LPWIN32_FIND_DATAW entry) {
+    if (std::wstring_view(pattern).ends_with(L"\\deep\\*.*")) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
+    return FindFirstFileW(pattern, entry);
+}
+
 FolderEnumerationCalls DeepCannotBeListed() {
     FolderEnumerationCalls calls;
-    calls.find_first = [](LPCWSTR pattern, LPWIN32_FIND_DATAW entry) -> HANDLE {
-        if (std::wstring_view(pattern).ends_with(L"\\deep\\*.*")) {
-            SetLastError(ERROR_PATH_NOT_FOUND);
-            return INVALID_HANDLE_VALUE;
-        }
-        return FindFirstFileW(pattern, entry);
-    };
+    calls.find_first = FindFirstFailingForDeep;
     return calls;
 }
 
