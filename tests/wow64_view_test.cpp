@@ -181,5 +181,88 @@ TEST_F(Wow64ViewTest, ProgramFilesPatchFolderIsTheOneBelowProgramFilesX86) {
     EXPECT_TRUE(native_still_staged);
 }
 
+// The shell's program-files folder is the ProgramFilesDir value of the process's registry view;
+// the launcher reads that value instead of loading shell32. Pointing it elsewhere shows which
+// view and value it reads.
+class ProgramFilesValueTest : public Wow64ViewTest {
+protected:
+    static constexpr wchar_t kVersionKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion";
+
+    void SetUp() override {
+        Wow64ViewTest::SetUp();
+        if (IsSkipped()) {
+            return;
+        }
+        original_ = ReadString(KEY_WOW64_32KEY, kVersionKey, L"ProgramFilesDir");
+        ASSERT_TRUE(original_.has_value());
+    }
+
+    void TearDown() override {
+        if (original_) {
+            SetValue(REG_SZ, *original_);
+        }
+        Wow64ViewTest::TearDown();
+    }
+
+    static bool SetValue(DWORD type, const std::wstring& value) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kVersionKey, 0, KEY_SET_VALUE | KEY_WOW64_32KEY,
+                          &key) != ERROR_SUCCESS) {
+            return false;
+        }
+        const LSTATUS status = RegSetValueExW(
+            key, L"ProgramFilesDir", 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
+            static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+        RegCloseKey(key);
+        return status == ERROR_SUCCESS;
+    }
+
+    // Starts a due run that finds no patch folder in the installation: true when `file`, staged
+    // below `program_files`, was applied; `shell32_loaded` says whether the run loaded shell32,
+    // seen by user32, which comes with it and stays when shell32 is freed again.
+    bool AppliedFrom(const std::wstring& program_files, const std::wstring& file,
+                     bool& shell32_loaded) {
+        const std::wstring product = StageBelow(program_files, file);
+        EXPECT_FALSE(product.empty());
+        EXPECT_TRUE(SetDword(KEY_WOW64_32KEY, kDataKey, L"LastStart", std::nullopt));
+        const auto exit_code =
+            RunToExit(install_ / L"tendril.exe", L"tendril.exe -r --loaded=user32.dll");
+        EXPECT_TRUE(exit_code.has_value());
+        shell32_loaded = exit_code == 1u;
+        const bool applied = Exists(install_ / file);
+        testing::RemoveTree(product);
+        return applied;
+    }
+
+    std::optional<std::wstring> original_;
+};
+
+TEST_F(ProgramFilesValueTest, PlainValueIsUsedWithoutLoadingShell32) {
+    TempFolder program_files;
+    ASSERT_TRUE(SetValue(REG_SZ, program_files.path()));
+    bool shell32_loaded = true;
+    EXPECT_TRUE(AppliedFrom(program_files.path(), L"from-value.txt", shell32_loaded));
+    EXPECT_FALSE(shell32_loaded);
+}
+
+// A value to expand or a relative one is not taken as a folder: the shell is asked, as before.
+TEST_F(ProgramFilesValueTest, OtherValuesAreLeftToTheShell) {
+    struct Case {
+        DWORD type;
+        std::wstring value;
+    };
+    for (const Case& c : {Case{REG_EXPAND_SZ, *original_}, Case{REG_SZ, L"relative"}}) {
+        ASSERT_TRUE(SetValue(c.type, c.value));
+        bool shell32_loaded = false;
+        const bool applied = AppliedFrom(*original_, L"from-shell.txt", shell32_loaded);
+        EXPECT_TRUE(shell32_loaded) << c.type << " " << testing::Narrow(c.value);
+        if (c.type == REG_EXPAND_SZ) {
+            // Wine's shell reads the same value; it holds the folder here.
+            EXPECT_TRUE(applied);
+        }
+        DeleteFileW((install_ / L"from-shell.txt").c_str());
+    }
+}
+
 }  // namespace
 }  // namespace tendril

@@ -1,5 +1,7 @@
 // A stand-in for the product's main module: `Run` records the command line it was given in
 // run.txt beside the module (UTF-16) and returns the number that follows "--exit=", or 0.
+// With "--loaded=NAME" (the last argument) it returns 1 when the DLL NAME is loaded in the
+// process at that point and 0 when not: what the launcher loaded before the hand-off.
 #include <windows.h>
 
 #include <cwchar>
@@ -38,6 +40,9 @@ void Record(const wchar_t* command_line) {
 
 extern "C" __declspec(dllexport) int __cdecl Run(const wchar_t* command_line) {
     Record(command_line);
+    if (const wchar_t* loaded = std::wcsstr(command_line, L"--loaded=")) {
+        return GetModuleHandleW(loaded + 9) != nullptr ? 1 : 0;
+    }
     const wchar_t* exit = std::wcsstr(command_line, L"--exit=");
     return exit != nullptr ? static_cast<int>(std::wcstol(exit + 7, nullptr, 10)) : 0;
 }
