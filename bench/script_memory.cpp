@@ -17,6 +17,15 @@
 
 namespace {
 
+// What the heap really set aside for a block, padding included.
+std::size_t BlockSize(void* block) {
+#ifdef _WIN32
+    return _msize(block);
+#else
+    return malloc_usable_size(block);
+#endif
+}
+
 std::size_t live_bytes = 0;
 std::size_t peak_bytes = 0;
 
@@ -25,14 +34,14 @@ void* Allocate(std::size_t size) {
     if (block == nullptr) {
         throw std::bad_alloc();
     }
-    live_bytes += malloc_usable_size(block);
+    live_bytes += BlockSize(block);
     peak_bytes = std::max(peak_bytes, live_bytes);
     return block;
 }
 
 void Release(void* block) noexcept {
     if (block != nullptr) {
-        live_bytes -= malloc_usable_size(block);
+        live_bytes -= BlockSize(block);
         std::free(block);
     }
 }
@@ -77,9 +86,9 @@ int main(int argc, char** argv) {
     std::size_t list_bytes = 0;
     std::size_t operations = 0;
     {
-        const auto list = tendril::ParseRegistryScript(path.wstring());
+        const auto script = tendril::ParseRegistryScript(path.wstring());
         list_bytes = live_bytes - base;
-        operations = list.size();
+        operations = script.size();
     }
     std::filesystem::remove(path);
     // lines, file bytes, operations, bytes the list keeps, peak heap bytes of the parse

@@ -50,8 +50,8 @@ void ParseScript(benchmark::State& state) {
     const auto lines = static_cast<std::size_t>(state.range(0));
     const std::wstring path = Files().For(lines).wstring();
     for (auto _ : state) {
-        auto operations = ParseRegistryScript(path);
-        benchmark::DoNotOptimize(operations.data());
+        auto script = ParseRegistryScript(path);
+        benchmark::DoNotOptimize(script);
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }

@@ -10,12 +10,17 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace tendril {
 namespace {
 
+using namespace std::string_view_literals;
+
 constexpr wchar_t kKey[] = L"Software\\VelmoraLab\\TendrilWriterTest";
+// The same key as script text.
+constexpr std::string_view kKeyText = "Software\\VelmoraLab\\TendrilWriterTest";
 
 class RegistryWriterTest : public ::testing::Test {
 protected:
@@ -33,13 +38,13 @@ protected:
         return testing::ReadRegistryValue(kKey, name);
     }
 
-    const RegistryKeyPath key_{kRegistryRootLocalMachine, kKey};
+    const RegistryKeyPath key_{kRegistryRootLocalMachine, kKeyText};
 };
 
 TEST_F(RegistryWriterTest, StringsCountTheirNulAndNumbersAreLittleEndian) {
-    SetRegistryValue(key_, {L"S", std::wstring(L"ab")});
-    SetRegistryValue(key_, {L"E", std::wstring()});
-    SetRegistryValue(key_, {L"D", std::uint32_t{0x12345678}});
+    SetRegistryValue(key_, {"S", "ab"sv});
+    SetRegistryValue(key_, {"E", ""sv});
+    SetRegistryValue(key_, {"D", std::uint32_t{0x12345678}});
     EXPECT_EQ(Read(L"S"), std::make_optional(std::make_pair<DWORD, std::string>(
                               REG_SZ, std::string("a\0b\0\0\0", 6))));
     EXPECT_EQ(Read(L"E"), std::make_optional(
@@ -49,27 +54,37 @@ TEST_F(RegistryWriterTest, StringsCountTheirNulAndNumbersAreLittleEndian) {
 }
 
 TEST_F(RegistryWriterTest, LaterWriteReplacesTypeAndData) {
-    SetRegistryValue(key_, {L"V", std::uint32_t{1}});
-    SetRegistryValue(key_, {L"V", std::wstring(L"x")});
+    SetRegistryValue(key_, {"V", std::uint32_t{1}});
+    SetRegistryValue(key_, {"V", "x"sv});
     EXPECT_EQ(Read(L"V"), std::make_optional(std::make_pair<DWORD, std::string>(
                               REG_SZ, std::string("x\0\0\0", 4))));
-    SetRegistryValue(key_, {L"V", std::uint32_t{2}});
+    SetRegistryValue(key_, {"V", std::uint32_t{2}});
     EXPECT_EQ(Read(L"V"), std::make_optional(std::make_pair<DWORD, std::string>(
                               REG_DWORD, std::string("\x02\0\0\0", 4))));
 }
 
+// Script text is Latin-1: a byte from 0x80 on is the UTF-16 unit of its value, never a
+// negative one, and a NUL inside string data is stored with the rest.
+TEST_F(RegistryWriterTest, BytesBecomeTheUnitsOfTheirValue) {
+    SetRegistryValue(key_, {"Caf\xE9", "\xB5\0\xFF"sv});
+    EXPECT_EQ(Read(L"Caf\u00E9"), std::make_optional(std::make_pair<DWORD, std::string>(
+                                      REG_SZ, std::string("\xB5\0\0\0\xFF\0\0\0", 8))));
+}
+
 TEST_F(RegistryWriterTest, MissingKeyIsSkippedAndNeverCreated) {
-    const RegistryKeyPath missing{kRegistryRootLocalMachine, std::wstring(kKey) + L"\\Missing"};
-    EXPECT_NO_THROW(SetRegistryValue(missing, {L"V", std::wstring(L"x")}));
+    const std::string missing_text = std::string(kKeyText) + "\\Missing";
+    const RegistryKeyPath missing{kRegistryRootLocalMachine, missing_text};
+    EXPECT_NO_THROW(SetRegistryValue(missing, {"V", "x"sv}));
     HKEY key = nullptr;
-    EXPECT_NE(RegOpenKeyExW(HKEY_LOCAL_MACHINE, missing.subkey.c_str(), 0, KEY_READ, &key),
+    EXPECT_NE(RegOpenKeyExW(HKEY_LOCAL_MACHINE, (std::wstring(kKey) + L"\\Missing").c_str(), 0,
+                            KEY_READ, &key),
               ERROR_SUCCESS);
 }
 
 TEST_F(RegistryWriterTest, OtherRootIsRejectedBeforeAnythingIsOpened) {
     for (const RegistryRoot root : {1, -3}) {
         try {
-            SetRegistryValue({root, kKey}, {L"V", std::wstring(L"x")});
+            SetRegistryValue({root, kKeyText}, {"V", "x"sv});
             FAIL() << "no exception for root " << root;
         } catch (const std::invalid_argument& e) {
             EXPECT_EQ(std::string(e.what()), "Invalid root key: " + std::to_string(root));

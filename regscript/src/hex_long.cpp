@@ -6,39 +6,39 @@
 namespace tendril {
 namespace {
 
-bool IsBlank(wchar_t c) {
-    return c == L' ' || c == L'\t' || c == L'\n' || c == L'\v' || c == L'\f' || c == L'\r';
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-int HexDigitValue(wchar_t c) {
-    if (c >= L'0' && c <= L'9') {
-        return c - L'0';
+int HexDigitValue(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
     }
-    if (c >= L'a' && c <= L'f') {
-        return c - L'a' + 10;
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
     }
-    if (c >= L'A' && c <= L'F') {
-        return c - L'A' + 10;
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
     }
     return -1;
 }
 
 }  // namespace
 
-std::int32_t ParseHexLong32(std::wstring_view text) {
+std::int32_t ParseHexLong32(std::string_view text) {
     std::size_t pos = 0;
     while (pos < text.size() && IsBlank(text[pos])) {
         ++pos;
     }
     bool negative = false;
-    if (pos < text.size() && (text[pos] == L'+' || text[pos] == L'-')) {
-        negative = text[pos] == L'-';
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+        negative = text[pos] == '-';
         ++pos;
     }
     // "0x" counts as a prefix only before a hex digit; otherwise the "0" is the number
     // and the "x" is where reading stops.
-    if (pos + 2 < text.size() && text[pos] == L'0' &&
-        (text[pos + 1] == L'x' || text[pos + 1] == L'X') && HexDigitValue(text[pos + 2]) >= 0) {
+    if (pos + 2 < text.size() && text[pos] == '0' &&
+        (text[pos + 1] == 'x' || text[pos + 1] == 'X') && HexDigitValue(text[pos + 2]) >= 0) {
         pos += 2;
     }
     constexpr std::uint64_t kBeyondAnyLong = 0x100000000;

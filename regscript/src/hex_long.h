@@ -10,6 +10,6 @@ namespace tendril {
 // up to the first other character; the rest is ignored. Throws std::invalid_argument
 // "invalid stol argument" when no digit is read and std::out_of_range "stol argument out of
 // range" outside the signed 32-bit range.
-std::int32_t ParseHexLong32(std::wstring_view text);
+std::int32_t ParseHexLong32(std::string_view text);
 
 }  // namespace tendril

@@ -7,9 +7,9 @@
 
 namespace tendril {
 
-// "HKEY_LOCAL_MACHINE\<subkey>", the subkey kept as written. Throws std::runtime_error
-// "Invalid key/subkey name" when there is no subkey, std::invalid_argument "Invalid root
-// key: <root>" for any other root.
-RegistryKeyPath ParseKeyPath(std::wstring_view text);
+// "HKEY_LOCAL_MACHINE\<subkey>", the subkey kept as written and viewed inside `text`. Throws
+// std::runtime_error "Invalid key/subkey name" when there is no subkey, std::invalid_argument
+// "Invalid root key: <root>" for any other root.
+RegistryKeyPath ParseKeyPath(std::string_view text);
 
 }  // namespace tendril

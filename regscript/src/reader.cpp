@@ -8,16 +8,21 @@
 #include "text_mode.h"
 #include "value_data.h"
 
+#include <memory>
 #include <new>
 #include <stdexcept>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 namespace tendril {
 namespace {
 
-// Appends the operation for `line`, if it carries one, or updates the current key.
-void ParseLine(std::wstring_view line, RegistryKeyPath& current_key,
+// Appends the operation for `line`, if it carries one, or updates the current key. What is
+// kept views `line`, which lies in the script's bytes.
+void ParseLine(std::string_view line, RegistryKeyPath& current_key,
                std::vector<RegistryOperation>& operations) {
-    if (line.empty() || line.front() == L';' || line == L"REGEDIT4") {
+    if (line.empty() || line.front() == ';' || line == "REGEDIT4") {
         return;
     }
     if (const auto key_text = MatchKeyLine(line)) {
@@ -26,8 +31,9 @@ void ParseLine(std::wstring_view line, RegistryKeyPath& current_key,
     }
     const auto value_line = MatchValueLine(line);
     if (!value_line) {
-        throw std::runtime_error("Invalid line: " + NarrowForMessage(line));
+        throw std::runtime_error("Invalid line: " + std::string(line));
     }
+    // A parsed key always has a subkey, so an empty one means no key line yet.
     if (current_key.subkey.empty()) {
         throw std::runtime_error("Invalid file format: value without key is found");
     }
@@ -49,16 +55,15 @@ void ReserveForValueLines(const TextModeLines& lines, std::vector<RegistryOperat
 
 }  // namespace
 
-std::vector<RegistryOperation> ParseRegistryScriptText(std::string_view bytes,
-                                                       std::size_t& failed_line) {
-    TextModeLines lines(bytes);
+RegistryScript ParseRegistryScriptText(std::string bytes, std::size_t& failed_line) {
+    // Moved, not copied: the operations view these bytes, and the result keeps them.
+    auto text = std::make_shared<const std::string>(std::move(bytes));
+    TextModeLines lines(*text);
     std::vector<RegistryOperation> operations;
     ReserveForValueLines(lines, operations);
     RegistryKeyPath current_key;
     std::size_t line_number = 0;
-    // One line decoded at a time: the wide form of the whole file would be two to four times
-    // its size.
-    std::wstring line;
+    std::string_view line;
     try {
         while (lines.Next(line)) {
             ++line_number;
@@ -68,16 +73,15 @@ std::vector<RegistryOperation> ParseRegistryScriptText(std::string_view bytes,
         failed_line = line_number;
         throw;
     }
-    return operations;
+    return RegistryScript(std::move(text), std::move(operations));
 }
 
-std::vector<RegistryOperation> ParseRegistryScriptText(std::string_view bytes) {
+RegistryScript ParseRegistryScriptText(std::string bytes) {
     std::size_t ignored_line = 0;
-    return ParseRegistryScriptText(bytes, ignored_line);
+    return ParseRegistryScriptText(std::move(bytes), ignored_line);
 }
 
-std::vector<RegistryOperation> ParseRegistryScript(const std::wstring& path,
-                                                   std::size_t& failed_line) {
+RegistryScript ParseRegistryScript(const std::wstring& path, std::size_t& failed_line) {
     // Held until the parse ends; on Windows no one can delete or rename the script meanwhile.
     ScriptFile file(path);
     if (!file.is_open()) {
@@ -88,7 +92,7 @@ std::vector<RegistryOperation> ParseRegistryScript(const std::wstring& path,
     return ParseRegistryScriptText(file.ReadAll(), failed_line);
 }
 
-std::vector<RegistryOperation> ParseRegistryScript(const std::wstring& path) {
+RegistryScript ParseRegistryScript(const std::wstring& path) {
     std::size_t ignored_line = 0;
     return ParseRegistryScript(path, ignored_line);
 }

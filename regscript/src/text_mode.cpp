@@ -1,7 +1,5 @@
 #include "text_mode.h"
 
-#include <algorithm>
-
 namespace tendril {
 
 TextModeLines::TextModeLines(std::string_view bytes) : text_(bytes.substr(0, bytes.find('\x1A'))) {}
@@ -21,26 +19,22 @@ std::size_t TextModeLines::CountStartingWith(char first) const {
     return count;
 }
 
-bool TextModeLines::Next(std::wstring& line) {
+bool TextModeLines::Next(std::string_view& line) {
     if (next_ >= text_.size()) {
         return false;
     }
-    std::string_view bytes = text_.substr(next_);
-    const std::size_t end = bytes.find('\n');
+    line = text_.substr(next_);
+    const std::size_t end = line.find('\n');
     if (end == std::string_view::npos) {
         // The last line has no LF, so a CR at its end is not part of a line end.
         next_ = text_.size();
-    } else {
-        bytes = bytes.substr(0, end);
-        next_ += end + 1;
-        if (!bytes.empty() && bytes.back() == '\r') {
-            bytes.remove_suffix(1);
-        }
+        return true;
     }
-    line.resize(bytes.size());
-    std::transform(bytes.begin(), bytes.end(), line.begin(), [](char byte) {
-        return static_cast<wchar_t>(static_cast<unsigned char>(byte));
-    });
+    line = line.substr(0, end);
+    next_ += end + 1;
+    if (!line.empty() && line.back() == '\r') {
+        line.remove_suffix(1);
+    }
     return true;
 }
 

@@ -1,31 +1,30 @@
 #include "value_data.h"
 
 #include "hex_long.h"
-#include "regscript/narrow.h"
 
 #include <stdexcept>
+#include <string>
 
 namespace tendril {
 namespace {
 
-constexpr std::wstring_view kDwordPrefix = L"dword:";
+constexpr std::string_view kDwordPrefix = "dword:";
 
 }  // namespace
 
-RegistryValue ParseValueData(std::wstring_view name, std::wstring_view text) {
+RegistryValue ParseValueData(std::string_view name, std::string_view text) {
     if (text.empty()) {
         throw std::runtime_error("Empty value found");
     }
-    RegistryValue value{std::wstring(name), {}};
-    if (text.size() >= 2 && text.front() == L'"' && text.back() == L'"') {
+    if (text.size() >= 2 && text.front() == '"' && text.back() == '"') {
         // No escapes: backslashes and inner quotes are stored as written.
-        value.data = std::wstring(text.substr(1, text.size() - 2));
-    } else if (text.size() > kDwordPrefix.size() && text.starts_with(kDwordPrefix)) {
-        value.data = static_cast<std::uint32_t>(ParseHexLong32(text.substr(kDwordPrefix.size())));
-    } else {
-        throw std::runtime_error("Can't parse value: " + NarrowForMessage(text));
+        return RegistryValue{name, text.substr(1, text.size() - 2)};
     }
-    return value;
+    if (text.size() > kDwordPrefix.size() && text.starts_with(kDwordPrefix)) {
+        return RegistryValue{
+            name, static_cast<std::uint32_t>(ParseHexLong32(text.substr(kDwordPrefix.size())))};
+    }
+    throw std::runtime_error("Can't parse value: " + std::string(text));
 }
 
 }  // namespace tendril

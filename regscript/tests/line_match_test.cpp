@@ -89,6 +89,20 @@ TEST(LineMatchTest, AgreesWithTheRegularExpressions) {
             EXPECT_EQ(std::wstring(value->data), expected.str(2)) << i;
             ++value_lines;
         }
+
+        // The reader matches the same characters as script bytes.
+        const std::string bytes(line.begin(), line.end());
+        const auto byte_key = MatchKeyLine(std::string_view(bytes));
+        ASSERT_EQ(byte_key.has_value(), key.has_value()) << i;
+        if (key) {
+            EXPECT_EQ(*byte_key, std::string(key->begin(), key->end())) << i;
+        }
+        const auto byte_value = MatchValueLine(std::string_view(bytes));
+        ASSERT_EQ(byte_value.has_value(), value.has_value()) << i;
+        if (value) {
+            EXPECT_EQ(byte_value->name, std::string(value->name.begin(), value->name.end())) << i;
+            EXPECT_EQ(byte_value->data, std::string(value->data.begin(), value->data.end())) << i;
+        }
     }
     // Both shapes must have been met often enough for the agreement to mean something.
     EXPECT_GT(key_lines, 500);
@@ -125,6 +139,22 @@ TEST(LineMatchTest, NonAsciiCharacters) {
     ASSERT_TRUE(value);
     EXPECT_EQ(value->name, L"\u00B5");
     EXPECT_EQ(value->data, L"\u00A0\u00D7\u0100");
+}
+
+// A byte from 0x80 on is the Latin-1 character of its value, never a negative number.
+TEST(LineMatchTest, BytesFrom0x80AreLatin1) {
+    using namespace std::string_view_literals;
+    EXPECT_EQ(MatchKeyLine("[HKEY_LOCAL_MACHINE\\Caf\xE9]"sv),
+              std::optional<std::string_view>("HKEY_LOCAL_MACHINE\\Caf\xE9"));
+    EXPECT_FALSE(
+        MatchKeyLine("[a\xD7"
+                     "b]"sv));
+    EXPECT_FALSE(MatchValueLine("\"a\xF7\"=1"sv));
+    EXPECT_FALSE(MatchKeyLine("[a\x80]"sv));
+    const auto value = MatchValueLine("\"\xB5\xAA\xFF\"=\xA0\xD7"sv);
+    ASSERT_TRUE(value);
+    EXPECT_EQ(value->name, "\xB5\xAA\xFF");
+    EXPECT_EQ(value->data, "\xA0\xD7");
 }
 
 TEST(LineMatchTest, LongLinesMatchInOnePass) {

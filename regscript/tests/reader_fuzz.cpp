@@ -6,13 +6,15 @@
 #include <cstdint>
 #include <cstdlib>
 #include <stdexcept>
+#include <string>
 #include <string_view>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     std::size_t failed_line = 0;
     try {
-        for (const auto& operation : tendril::ParseRegistryScriptText(bytes, failed_line)) {
+        for (const auto& operation :
+             tendril::ParseRegistryScriptText(std::string(bytes), failed_line)) {
             if (operation.kind != tendril::kRegistryOperationSetValue ||
                 operation.key.root != tendril::kRegistryRootLocalMachine ||
                 operation.key.subkey.empty() || operation.value.name.empty()) {

@@ -1,5 +1,6 @@
 #include "regscript/reader.h"
 #include "regscript/system_error.h"
+#include "regscript/widen.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -23,9 +24,45 @@
 #include <vector>
 
 namespace tendril {
+namespace {
+
+using namespace std::string_literals;
+
+// Data as the registry receives it: script text widened byte for byte.
+using WrittenData = std::variant<std::wstring, std::uint32_t>;
+
+// An operation that owns its text, widened, so that rows spell each character by its code and
+// a parsed result can be compared after its script is gone.
+struct WrittenOperation {
+    RegistryOperationKind kind;
+    RegistryRoot root;
+    std::wstring subkey;
+    std::wstring name;
+    WrittenData data;
+
+    friend bool operator==(const WrittenOperation&, const WrittenOperation&) = default;
+};
+
+using Operations = std::vector<WrittenOperation>;
+
+WrittenData Written(const RegistryData& data) {
+    if (const auto* text = std::get_if<std::string_view>(&data)) {
+        return WidenScriptText(*text);
+    }
+    return std::get<std::uint32_t>(data);
+}
+
+Operations Written(const RegistryScript& script) {
+    Operations written;
+    for (const auto& op : script) {
+        written.push_back({op.kind, op.key.root, WidenScriptText(op.key.subkey),
+                           WidenScriptText(op.value.name), Written(op.value.data)});
+    }
+    return written;
+}
 
 // Readable failure output: the default would dump the objects' bytes.
-void PrintTo(const RegistryOperation& op, std::ostream* os) {
+void PrintTo(const WrittenOperation& op, std::ostream* os) {
     auto narrow = [](const std::wstring& text) {
         std::string out;
         for (wchar_t c : text) {
@@ -33,19 +70,14 @@ void PrintTo(const RegistryOperation& op, std::ostream* os) {
         }
         return out.size() > 80 ? out.substr(0, 80) + "..." : out;
     };
-    *os << "{kind " << op.kind << ", root " << op.key.root << ", [" << narrow(op.key.subkey)
-        << "] \"" << narrow(op.value.name) << "\" = ";
-    if (const auto* text = std::get_if<std::wstring>(&op.value.data)) {
+    *os << "{kind " << op.kind << ", root " << op.root << ", [" << narrow(op.subkey) << "] \""
+        << narrow(op.name) << "\" = ";
+    if (const auto* text = std::get_if<std::wstring>(&op.data)) {
         *os << "string \"" << narrow(*text) << "\" (" << text->size() << " chars)}";
     } else {
-        *os << "number " << std::get<std::uint32_t>(op.value.data) << "}";
+        *os << "number " << std::get<std::uint32_t>(op.data) << "}";
     }
 }
-
-namespace {
-
-using namespace std::string_literals;
-using Operations = std::vector<RegistryOperation>;
 
 struct Failure {
     const std::type_info* type;
@@ -71,17 +103,16 @@ Failure OutOfRange(std::string message, std::size_t line) {
     return {&typeid(std::out_of_range), std::move(message), line};
 }
 
-RegistryOperation Set(std::wstring subkey, std::wstring name, RegistryData data) {
-    return {kRegistryOperationSetValue,
-            {kRegistryRootLocalMachine, std::move(subkey)},
-            {std::move(name), std::move(data)}};
+WrittenOperation Set(std::wstring subkey, std::wstring name, WrittenData data) {
+    return {kRegistryOperationSetValue, kRegistryRootLocalMachine, std::move(subkey),
+            std::move(name), std::move(data)};
 }
 
-RegistryData Text(std::wstring text) {
-    return RegistryData{std::move(text)};
+WrittenData Text(std::wstring text) {
+    return WrittenData{std::move(text)};
 }
-RegistryData Number(std::uint32_t number) {
-    return RegistryData{number};
+WrittenData Number(std::uint32_t number) {
+    return WrittenData{number};
 }
 
 const std::string kKey = "[HKEY_LOCAL_MACHINE\\Software\\A]\n";
@@ -198,7 +229,7 @@ std::vector<Case> WholeFileCases() {
 
 // Data texts of a value line under a valid key, each with the value it stores.
 std::vector<Case> DataTextCases() {
-    const std::vector<std::pair<std::string, std::variant<RegistryData, Failure>>> rows = {
+    const std::vector<std::pair<std::string, std::variant<WrittenData, Failure>>> rows = {
         {"\"1\"", Text(L"1")},
         {"\"\"", Text(L"")},
         {"\"C:\\\\dir\"", Text(L"C:\\\\dir")},
@@ -243,7 +274,7 @@ std::vector<Case> DataTextCases() {
     std::vector<Case> cases;
     for (const auto& [text, expected] : rows) {
         Case c{"data " + text, kKey + "\"V\"=" + text + "\n", Operations{}};
-        if (const auto* data = std::get_if<RegistryData>(&expected)) {
+        if (const auto* data = std::get_if<WrittenData>(&expected)) {
             c.expected = Operations{Set(L"Software\\A", L"V", *data)};
         } else {
             c.expected = std::get<Failure>(expected);
@@ -257,7 +288,7 @@ template <typename Parse>
 void ExpectOutcome(const std::string& name, const Case& c, Parse parse) {
     std::size_t failed_line = 0;
     try {
-        const Operations operations = parse(failed_line);
+        const Operations operations = Written(parse(failed_line));
         if (const auto* failure = std::get_if<Failure>(&c.expected)) {
             ADD_FAILURE() << name << ": parsed, expected \"" << failure->message << "\"";
         } else {
@@ -300,7 +331,7 @@ TEST(ParseRegistryScriptTextTest, DataTexts) {
 }
 
 TEST(ParseRegistryScriptTextTest, OverloadWithoutLineThrowsTheSame) {
-    EXPECT_EQ(ParseRegistryScriptText(kKey + "\"X\"=\"1\""),
+    EXPECT_EQ(Written(ParseRegistryScriptText(kKey + "\"X\"=\"1\"")),
               Operations{Set(L"Software\\A", L"X", Text(L"1"))});
     EXPECT_THROW(ParseRegistryScriptText("[HKEY_CLASSES_ROOT\\A]"), std::invalid_argument);
 }
@@ -386,9 +417,30 @@ TEST(ParseRegistryScriptTextTest, LineCuts) {
 TEST(ParseRegistryScriptTextTest, ListHasNoSpareRoom) {
     const std::string script = "REGEDIT4\r\n; \"X\"=\"0\"\r\n" + ManyValueLines(100) +
                                "\"Last\"=\"1\"\x1A\n\"Y\"=\"2\"\n\"Z\"=\"3\"\n";
-    const Operations operations = ParseRegistryScriptText(script);
-    EXPECT_EQ(operations.size(), 101u);
-    EXPECT_EQ(operations.capacity(), operations.size());
+    const RegistryScript parsed = ParseRegistryScriptText(script);
+    EXPECT_EQ(parsed.size(), 101u);
+    EXPECT_EQ(parsed.capacity(), parsed.size());
+}
+
+// The operations view the script's bytes, so those must live exactly as long as any copy of
+// the script, wherever the script object itself has moved to.
+TEST(ParseRegistryScriptTextTest, CopiesAndMovesKeepTheirText) {
+    const Operations expected = {Set(L"Software\\A", L"X", Text(L"1")),
+                                 Set(L"Software\\A", L"Y", Number(2))};
+    std::vector<RegistryScript> kept;
+    {
+        std::string bytes = kKey + "\"X\"=\"1\"\n\"Y\"=dword:2\n";
+        RegistryScript parsed = ParseRegistryScriptText(bytes);
+        bytes.assign(bytes.size(), '#');
+        kept.push_back(parsed);
+        kept.push_back(std::move(parsed));
+    }
+    kept.reserve(kept.capacity() + 1);
+    for (const auto& script : kept) {
+        EXPECT_EQ(Written(script), expected);
+    }
+    kept.pop_back();
+    EXPECT_EQ(Written(kept.front()), expected);
 }
 
 TEST_F(ParseRegistryScriptFileTest, LineCutsInFiles) {
@@ -439,13 +491,13 @@ TEST_F(ParseRegistryScriptFileTest, PipeIsReadToItsEnd) {
     std::thread writer(FeedPipe, pipe, script);
     Operations operations;
     try {
-        operations = ParseRegistryScript(pipe.wstring());
+        operations = Written(ParseRegistryScript(pipe.wstring()));
     } catch (const std::exception& e) {
         ADD_FAILURE() << e.what();
     }
     writer.join();
     EXPECT_EQ(operations.size(), 20000u);
-    EXPECT_EQ(operations, ParseRegistryScriptText(script));
+    EXPECT_EQ(operations, Written(ParseRegistryScriptText(script)));
 }
 
 }  // namespace

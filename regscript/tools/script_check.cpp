@@ -1,6 +1,5 @@
 #include "script_check.h"
 
-#include "regscript/narrow.h"
 #include "regscript/reader.h"
 
 #include <cstdio>
@@ -21,11 +20,11 @@ std::string DwordText(std::uint32_t number) {
 }
 
 void PrintOperation(const RegistryOperation& operation, std::string_view shown, std::ostream& out) {
-    out << shown << ": [" << RootName(operation.key.root) << '\\'
-        << NarrowForMessage(operation.key.subkey) << "] \""
-        << NarrowForMessage(operation.value.name) << "\" ";
-    if (const auto* text = std::get_if<std::wstring>(&operation.value.data)) {
-        out << "REG_SZ \"" << NarrowForMessage(*text) << "\"\n";
+    // Script text is already the bytes a message shows.
+    out << shown << ": [" << RootName(operation.key.root) << '\\' << operation.key.subkey << "] \""
+        << operation.value.name << "\" ";
+    if (const auto* text = std::get_if<std::string_view>(&operation.value.data)) {
+        out << "REG_SZ \"" << *text << "\"\n";
     } else {
         out << "REG_DWORD " << DwordText(std::get<std::uint32_t>(operation.value.data)) << '\n';
     }

@@ -23,10 +23,10 @@ vrel::Result ResultOfCall(BOOL ok) noexcept {
 bool ImportRegistryScript(const WidePath& path, UpdateLog& log) {
     try {
         log.Timestamp().Narrow("Parse file");
-        const auto operations = ParseRegistryScript(path);
+        const RegistryScript script = ParseRegistryScript(path);
         log.Narrow(" - OK").LineEnd();
         log.Timestamp().Narrow("Import file");
-        for (const auto& operation : operations) {
+        for (const auto& operation : script) {
             if (operation.kind != kRegistryOperationSetValue) {
                 throw std::runtime_error("Unsupported operation: " +
                                          std::to_string(operation.kind));

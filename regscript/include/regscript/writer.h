@@ -12,10 +12,11 @@ public:
     using FailureWithSystemError::FailureWithSystemError;
 };
 
-// Writes `value` under `key` in the process's own registry view. A key that can't be opened
-// (missing, for instance) is skipped silently: keys are never created. Throws
-// std::invalid_argument for a root other than HKEY_LOCAL_MACHINE, and RegistryWriteError when
-// the key refuses writing or the value itself can't be stored.
+// Writes `value` under `key` in the process's own registry view, each byte of their text the
+// UTF-16 unit of the same value. A key that can't be opened (missing, for instance) is skipped
+// silently: keys are never created. Throws std::invalid_argument for a root other than
+// HKEY_LOCAL_MACHINE, and RegistryWriteError when the key refuses writing or the value itself
+// can't be stored.
 void SetRegistryValue(const RegistryKeyPath& key, const RegistryValue& value);
 
 }  // namespace tendril
