@@ -79,16 +79,16 @@ def main():
     launch_ref = wine["launch.reference"]
     add("Wine: reference launcher", launch_ref, launch_ref, "", f"peak WS {mib(launch_ref['peak'])}")
     for key, label, target in (
-            ("launch.plain", 'Wine: tendril.exe, no "-r"', "<= 1.05"),
-            ("launch.not_due", 'Wine: tendril.exe -r, not due', "<= 1.10"),
-            ("launch.due_empty", "Wine: tendril.exe -r, due, nothing staged", "")):
+            ("launch.plain", 'Wine: tendril.exe, no "-r"', "<= 1.03"),
+            ("launch.not_due", 'Wine: tendril.exe -r, not due', "<= 1.05"),
+            ("launch.due_empty", "Wine: tendril.exe -r, due, nothing staged", "<= 1.25")):
         add(label, wine[key], launch_ref, target, peak(wine[key], launch_ref))
 
     update_ref = wine["update.reference"]
     update_key = next(k for k in wine if k.startswith("update.tendril."))
     folders, files = map(int, update_key.split(".")[2:])
     add(f"Wine: tendril.exe -r, {folders * files:,} files in {folders} folders", wine[update_key],
-        update_ref, "<= 1.15", peak(wine[update_key], update_ref))
+        update_ref, "<= 1.10", peak(wine[update_key], update_ref))
 
     script_key = next(k for k in wine if k.startswith("script.") and k != "script.empty")
     lines = int(script_key.split(".")[1])
@@ -97,7 +97,7 @@ def main():
     file_bytes = memory[lines]["file"] if lines in memory else 0
     relative = f" = {added / file_bytes:.1f}x the file" if file_bytes else ""
     add(f"Wine: tendril.exe -r, {lines:,}-line script queued (vs. empty queue)", script,
-        script_ref, "", f"peak WS {mib(script['peak'])}, +{mib(added)}{relative}")
+        script_ref, "peak <= 4x file", f"peak WS {mib(script['peak'])}, +{mib(added)}{relative}")
 
     for n in sorted(memory):
         parse, read = host.get(f"ParseScript/{n}"), host.get(f"ReadLines/{n}")

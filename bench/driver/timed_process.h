@@ -14,7 +14,8 @@ struct ProcessRun {
 };
 
 // Runs `command_line` (program taken from it) in `folder` and waits for its end. Throws
-// std::runtime_error when it can't start or does not end within a minute.
+// std::runtime_error when it can't start or does not end within five minutes: the 32-bit
+// import of a 1,000,000-value script takes most of one under Wine.
 ProcessRun RunTimed(const std::wstring& command_line, const std::wstring& folder);
 
 }  // namespace tendril::bench

@@ -4,4 +4,6 @@
 #undef WINADVAPI
 #include <windows.h>
 
-int main() { return static_cast<int>(RegCloseKey(nullptr)); }
+int main() {
+    return static_cast<int>(RegCloseKey(nullptr));
+}
