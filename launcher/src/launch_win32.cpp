@@ -3,7 +3,7 @@
 #include "launcher/arguments.h"
 #include "launcher/launch.h"
 #include "launcher/owners.h"
-#include "launcher/path.h"
+#include "platform/path.h"
 #include "platform/util/module"
 #include "update/run.h"
 

@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "launcher/owners.h"
-#include "launcher/path.h"
+#include "platform/path.h"
 #include "update/due.h"
 #include "update/session.h"
 

@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "launcher/owners.h"
-#include "launcher/path.h"
+#include "platform/path.h"
 #include "update/update_log.h"
 
 namespace tendril {

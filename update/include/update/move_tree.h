@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "launcher/path.h"
+#include "platform/path.h"
 #include "update/update_log.h"
 
 namespace tendril {

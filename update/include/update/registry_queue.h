@@ -1,7 +1,7 @@
 // Importing the queued registry scripts (*.regupd) of one update run.
 #pragma once
 
-#include "launcher/path.h"
+#include "platform/path.h"
 #include "update/update_log.h"
 
 namespace tendril {

@@ -1,7 +1,7 @@
 // One update run: the four folders it works on and its log.
 #pragma once
 
-#include "launcher/path.h"
+#include "platform/path.h"
 #include "update/update_log.h"
 
 namespace tendril {

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "launcher/owners.h"
-#include "launcher/path.h"
+#include "platform/path.h"
 #include "platform/result.h"
 
 namespace tendril {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "launcher/path.h"
+#include "platform/path.h"
 
 namespace {
 

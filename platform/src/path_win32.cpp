@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "launcher/path.h"
+#include "platform/path.h"
 
 namespace tendril {
 

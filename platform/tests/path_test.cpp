@@ -1,4 +1,4 @@
-#include "launcher/path.h"
+#include "platform/path.h"
 
 #include <gtest/gtest.h>
 
