@@ -1,5 +1,6 @@
 // The path operations on any run of UTF-16 units: the folder part is always a leading part
-// of its input, walking up always ends, and a joined path splits back into its base.
+// of its input, walking up always ends, a joined path splits back into its base, and the
+// extended-length form is normalised and stable.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -62,5 +63,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (needs_separator && !HasSeparatorOrDrive(name) && base.back() != L':') {
         Require(tendril::ParentPath(joined) == base);
     }
+
+    // The extended form is the input itself or a normalised "\\?\" path, and normalising it
+    // again changes nothing.
+    const tendril::WidePath extended = tendril::ExtendedLengthPath(path);
+    if (extended != path) {
+        Require(extended.starts_with(L"\\\\?\\"));
+        Require(extended.find(L'/') == tendril::WidePath::npos);
+        const std::wstring_view segments = std::wstring_view(extended).substr(4);
+        Require(segments.find(L"\\.\\") == std::wstring_view::npos);
+        Require(segments.find(L"\\..\\") == std::wstring_view::npos);
+        Require(!segments.ends_with(L"\\..") && !segments.ends_with(L"\\."));
+    }
+    Require(tendril::ExtendedLengthPath(extended) == extended);
     return 0;
 }
