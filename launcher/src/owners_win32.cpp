@@ -1,5 +1,8 @@
 #include "launcher/owners.h"
 
+#include "platform/file_system_calls.h"
+#include "platform/path.h"
+
 namespace tendril {
 
 vrel::Result HandleOwner::Close() noexcept {
@@ -31,9 +34,9 @@ vrel::Result HandleOwner::OpenFile(const std::wstring& path, std::uint32_t flags
         share |= FILE_SHARE_DELETE;
 
     SECURITY_ATTRIBUTES security{sizeof(SECURITY_ATTRIBUTES), nullptr, FALSE};
-    const HANDLE handle =
-        CreateFileW(path.c_str(), access, share, &security, static_cast<DWORD>(disposition),
-                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE handle = g_fileSystemCalls.create_file(SystemPath(path).c_str(), access, share,
+                                                        &security, static_cast<DWORD>(disposition),
+                                                        FILE_ATTRIBUTE_NORMAL, nullptr);
     const DWORD open_error = GetLastError();
     reset(handle);
     if (handle == INVALID_HANDLE_VALUE) {

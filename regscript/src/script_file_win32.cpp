@@ -5,12 +5,16 @@
 #include <algorithm>
 #include <limits>
 
+#include "platform/file_system_calls.h"
+#include "platform/path.h"
+
 namespace tendril {
 
 ScriptFile::ScriptFile(const std::wstring& path)
     // A folder does not open without FILE_FLAG_BACKUP_SEMANTICS, which is what a script needs.
-    : handle_(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {
+    : handle_(g_fileSystemCalls.create_file(SystemPath(path).c_str(), GENERIC_READ,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {
     if (!is_open()) {
         open_error_ = GetLastError();
     }

@@ -93,13 +93,13 @@ void RewriteAsNewFile(const WidePath& path, UpdateLog& log, const RewriteCalls& 
     }
     const WidePath temporary = path + L".new";
     if (!WriteCopy(path, temporary, content, log, calls)) {
-        DeleteFileW(temporary.c_str());
+        g_fileSystemCalls.delete_file(SystemPath(temporary).c_str());
         return;
     }
-    if (!calls.replace(temporary.c_str(), path.c_str(),
+    if (!calls.replace(SystemPath(temporary).c_str(), SystemPath(path).c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         const std::uint32_t error = LastError();
-        DeleteFileW(temporary.c_str());
+        g_fileSystemCalls.delete_file(SystemPath(temporary).c_str());
         LogFailure(log, "Replace", path, FailureFromLastError(error), error);
         return;
     }

@@ -17,7 +17,7 @@ bool MoveTreeBelow(const WidePath& source, const WidePath& target, UpdateLog& lo
 
 bool MoveFolderEntry(const WidePath& source, const WidePath& target, DWORD attributes,
                      UpdateLog& log, const FolderEnumerationCalls& calls) {
-    if (!CreateDirectoryW(target.c_str(), nullptr)) {
+    if (!g_fileSystemCalls.create_directory(SystemPath(target).c_str(), nullptr)) {
         const std::uint32_t error = LastError();
         log.Timestamp().Narrow("Failed to create directory '").Wide(target).Narrow("', gle = ");
         log.Unsigned(error).LineEnd();
@@ -32,8 +32,9 @@ bool MoveFolderEntry(const WidePath& source, const WidePath& target, DWORD attri
 
 bool MoveFileEntry(const WidePath& source, const WidePath& target, DWORD attributes,
                    UpdateLog& log) {
-    const bool moved = MoveFileExW(source.c_str(), target.c_str(),
-                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    const bool moved =
+        g_fileSystemCalls.move_file(SystemPath(source).c_str(), SystemPath(target).c_str(),
+                                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
     const std::uint32_t error = LastError();
     // No blank before this arrow: readers of existing logs match the line as it stands.
     log.Timestamp().Narrow("Move file (attributes: ").Unsigned(attributes).Narrow(") '");
@@ -48,7 +49,7 @@ bool MoveFileEntry(const WidePath& source, const WidePath& target, DWORD attribu
 bool MoveTreeBelow(const WidePath& source, const WidePath& target, UpdateLog& log,
                    const FolderEnumerationCalls& calls, bool listed_as_folder) {
     WIN32_FIND_DATAW entry;
-    FindOwner find(calls.find_first(JoinPath(source, L"*.*").c_str(), &entry));
+    FindOwner find(calls.find_first(SystemPath(JoinPath(source, L"*.*")).c_str(), &entry));
     if (find.get() == INVALID_HANDLE_VALUE) {
         const std::uint32_t error = LastError();
         if (listed_as_folder) {
@@ -87,8 +88,9 @@ bool MoveTree(const WidePath& source, const WidePath& target, UpdateLog& log,
 }
 
 void RemoveEmptyDirectory(const WidePath& folder, UpdateLog& log) {
-    const vrel::Result removed =
-        RemoveDirectoryW(folder.c_str()) ? 0 : vrel::ResultFromWin32Error(GetLastError());
+    const vrel::Result removed = g_fileSystemCalls.remove_directory(SystemPath(folder).c_str())
+                                     ? 0
+                                     : vrel::ResultFromWin32Error(GetLastError());
     const std::uint32_t error = LastError();
     log.Timestamp().Narrow("Remove empty directory '").Wide(folder).Narrow("' result = ");
     log.Result(removed).Narrow(", gle = ").Unsigned(error).LineEnd();

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/file_system_calls.h"
 #include "regscript/reader.h"
 #include "regscript/writer.h"
 #include "update/move_tree.h"
@@ -48,7 +49,8 @@ bool ImportRegistryScript(const WidePath& path, UpdateLog& log) {
 
 bool ImportRegistryScripts(const WidePath& folder, UpdateLog& log) {
     WIN32_FIND_DATAW entry;
-    FindOwner find(FindFirstFileW(JoinPath(folder, L"*.regupd").c_str(), &entry));
+    FindOwner find(g_fileSystemCalls.find_first_file(
+        SystemPath(JoinPath(folder, L"*.regupd")).c_str(), &entry));
     if (find.empty()) {
         return NothingToEnumerate(folder, LastError(), log);
     }
@@ -65,11 +67,12 @@ bool ImportRegistryScripts(const WidePath& folder, UpdateLog& log) {
             all_imported = false;
             continue;
         }
-        const vrel::Result removed = ResultOfCall(DeleteFileW(path.c_str()));
+        const vrel::Result removed =
+            ResultOfCall(g_fileSystemCalls.delete_file(SystemPath(path).c_str()));
         const std::uint32_t error = LastError();
         log.Timestamp().Narrow("Remove file '").Wide(path).Narrow("' result = ").Result(removed);
         log.Narrow(", gle = ").Unsigned(error).LineEnd();
-    } while (FindNextFileW(find.get(), &entry));
+    } while (g_fileSystemCalls.find_next_file(find.get(), &entry));
 
     if (all_imported) {
         RemoveEmptyDirectory(folder, log);

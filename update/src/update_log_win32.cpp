@@ -3,6 +3,7 @@
 #include <ctime>
 #include <stdexcept>
 
+#include "platform/file_system_calls.h"
 #include "update/log_format.h"
 
 namespace tendril {
@@ -19,15 +20,16 @@ std::tm LocalNow() {
 
 UpdateLog::UpdateLog(const WidePath& log_folder) {
     if (PathMissing(log_folder) != 0) {
-        CreateDirectoryW(log_folder.c_str(), nullptr);
+        g_fileSystemCalls.create_directory(SystemPath(log_folder).c_str(), nullptr);
     }
     const std::tm date = LocalNow();
     const WidePath path =
         JoinPath(log_folder, UpdateLogFileName(date.tm_year + 1900, date.tm_mon + 1, date.tm_mday));
     // Append-only access: every write lands at the current end, whoever else writes.
-    const HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file =
+        g_fileSystemCalls.create_file(SystemPath(path).c_str(), FILE_APPEND_DATA,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         throw std::runtime_error("Failed to open logger stream");
     }

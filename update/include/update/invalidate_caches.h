@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "launcher/owners.h"
+#include "platform/file_system_calls.h"
 #include "platform/path.h"
 #include "update/update_log.h"
 
@@ -25,7 +26,7 @@ struct RewriteCalls {
     decltype(&::WriteFile) write = &::WriteFile;
     decltype(&::FlushFileBuffers) flush = &::FlushFileBuffers;
     CloseFunction close = [](HandleOwner& file) { return file.Close(); };
-    decltype(&::MoveFileExW) replace = &::MoveFileExW;
+    decltype(&::MoveFileExW) replace = g_fileSystemCalls.move_file;
 };
 
 // Replaces quillon.exe, then orbisk.exe, in `folder` by a new file with the same bytes. The

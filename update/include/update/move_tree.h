@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "platform/file_system_calls.h"
 #include "platform/path.h"
 #include "update/update_log.h"
 
@@ -11,10 +12,11 @@ namespace tendril {
 // Moves everything below `source` into `target` (files replace existing ones), removing each
 // source folder whose entries all moved. True when everything moved or `source` is missing.
 // A reparse point is moved as one entry, never walked: its target lies outside the tree.
-// Only tests replace the calls: they report entries that the file system here can't make.
+// Only tests replace the listing: they report entries that the file system here can't make.
+// Every call, these included, is given the path in the form the system takes at its length.
 struct FolderEnumerationCalls {
-    decltype(&::FindFirstFileW) find_first = &::FindFirstFileW;
-    decltype(&::FindNextFileW) find_next = &::FindNextFileW;
+    decltype(&::FindFirstFileW) find_first = g_fileSystemCalls.find_first_file;
+    decltype(&::FindNextFileW) find_next = g_fileSystemCalls.find_next_file;
 };
 bool MoveTree(const WidePath& source, const WidePath& target, UpdateLog& log,
               const FolderEnumerationCalls& calls = {});
