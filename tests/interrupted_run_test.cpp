@@ -102,8 +102,9 @@ Staging MakeStaging() {
     return staging;
 }
 
-bool Stage(const Staging& staging, const std::wstring& install) {
-    bool ok = CopyBuildOutput(L"tendril.exe", install + L"\\tendril.exe") &&
+// `launcher` is the built launcher to install as tendril.exe.
+bool Stage(const Staging& staging, const std::wstring& install, const wchar_t* launcher) {
+    bool ok = CopyBuildOutput(launcher, install + L"\\tendril.exe") &&
               CopyBuildOutput(L"ulmo_recorder.dll", install + L"\\ulmo.dll");
     for (const wchar_t* folder : {L"patch", L"regupd", L"patch\\regupd"}) {
         ok = ok && CreateDirectoryW((install + L"\\" + folder).c_str(), nullptr);
@@ -292,7 +293,8 @@ void CheckLogTellsWhatHappened(const Staging& staging, const KillState& state, i
     EXPECT_GE(removals + killed_runs, scripts_imported) << "imported scripts without a log entry";
 }
 
-class InterruptedRunTest : public ::testing::Test {
+// The shipped launcher, and the same launch with Windows' file system rules over Wine's.
+class InterruptedRunTest : public ::testing::TestWithParam<const wchar_t*> {
 protected:
     void SetUp() override { ASSERT_TRUE(testing::SetLastStart(nullptr)); }
     void TearDown() override { testing::SetLastStart(nullptr); }
@@ -300,7 +302,7 @@ protected:
     const Staging staging_ = MakeStaging();
 };
 
-TEST_F(InterruptedRunTest, KilledRunsLoseNothingAndEndWhereAnUninterruptedRunEnds) {
+TEST_P(InterruptedRunTest, KilledRunsLoseNothingAndEndWhereAnUninterruptedRunEnds) {
     std::printf("seed 0x%08X\n", kSeed);
 
     // The reference: one run left alone, timed from its start to its first log entry and
@@ -313,7 +315,7 @@ TEST_F(InterruptedRunTest, KilledRunsLoseNothingAndEndWhereAnUninterruptedRunEnd
         TempFolder install;
         testing::ScopedRegistryKey key(kValueKey);
         ASSERT_TRUE(key.created());
-        ASSERT_TRUE(Stage(staging_, install.path()));
+        ASSERT_TRUE(Stage(staging_, install.path(), GetParam()));
         const ULONGLONG start = GetTickCount64();
         LauncherProcess run(install / L"tendril.exe", L"tendril.exe -r --exit=9");
         ASSERT_TRUE(run.started());
@@ -347,7 +349,7 @@ TEST_F(InterruptedRunTest, KilledRunsLoseNothingAndEndWhereAnUninterruptedRunEnd
         TempFolder install;
         testing::ScopedRegistryKey key(kValueKey);
         ASSERT_TRUE(key.created());
-        ASSERT_TRUE(Stage(staging_, install.path()));
+        ASSERT_TRUE(Stage(staging_, install.path(), GetParam()));
         for (int killed = 0; killed < kMostKillsPerSequence;) {
             const std::uint64_t log_before = LogBytes(install.path());
             const bool from_start = random() % 4 == 0;
@@ -402,6 +404,12 @@ TEST_F(InterruptedRunTest, KilledRunsLoseNothingAndEndWhereAnUninterruptedRunEnd
                 states.size());
     EXPECT_GE(states.size(), kRequiredKillStates);
 }
+
+INSTANTIATE_TEST_SUITE_P(Launchers, InterruptedRunTest,
+                         ::testing::Values(L"tendril.exe", L"launcher_under_windows_rules.exe"),
+                         [](const ::testing::TestParamInfo<const wchar_t*>& param) {
+                             return param.index == 0 ? "Shipped" : "UnderWindowsRules";
+                         });
 
 }  // namespace
 }  // namespace tendril
