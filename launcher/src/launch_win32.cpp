@@ -1,9 +1,14 @@
 #include <windows.h>
 
+#include <cstdio>
+#include <exception>
+#include <string>
+
 #include "launcher/arguments.h"
 #include "launcher/launch.h"
 #include "launcher/owners.h"
 #include "platform/path.h"
+#include "platform/check_failure.h"
 #include "platform/util/module"
 #include "update/run.h"
 
@@ -15,6 +20,32 @@ using RunFunction = int(__cdecl*)(const wchar_t* command_line);
 
 constexpr DWORD kSearchDefaultDirs = 0x1000;  // LOAD_LIBRARY_SEARCH_DEFAULT_DIRS
 constexpr UINT kQuietErrorMode = SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX;
+
+// A failed launch says why to a debugger (or DebugView), as the system's own libraries do; the
+// user who started the product sees nothing, and the exit code alone can't tell the causes
+// apart. One line each; `compose` gives its text, and may fail for lack of memory.
+template <typename Compose>
+void ReportLaunchFailure(Compose compose) noexcept {
+    try {
+        OutputDebugStringW((L"tendril: " + compose() + L"\n").c_str());
+    } catch (...) {
+        OutputDebugStringW(L"tendril: launch failed\n");
+    }
+}
+
+std::wstring Widened(const char* text) {
+    std::wstring wide;
+    for (const char* c = text; c != nullptr && *c != '\0'; ++c) {
+        wide.push_back(static_cast<wchar_t>(static_cast<unsigned char>(*c)));
+    }
+    return wide;
+}
+
+std::wstring HexResult(vrel::Result code) {
+    wchar_t digits[16];
+    std::swprintf(digits, 16, L"0x%08lx", static_cast<unsigned long>(code));
+    return digits;
+}
 
 }  // namespace
 
@@ -37,6 +68,9 @@ vrel::Result EnableDefaultDllDirectories() noexcept {
 vrel::WidePath MainModulePath(OwnFileNameGetter get_name) {
     const vrel::WidePath name = vrel::CurrentModuleFileName(get_name);
     WidePath folder(ParentPath(name));
+    if (folder.empty()) {
+        return folder;
+    }
     AppendPath(folder, L"ulmo.dll");
     return folder;
 }
@@ -54,13 +88,27 @@ int Launch(int argc, const wchar_t* const* argv, OwnFileNameGetter get_name) {
     RunAtUpdateSwitch(argc, argv, [] { RunPendingUpdates(); });
 
     const WidePath path = MainModulePath(get_name);
+    if (path.empty()) {
+        // A bare "ulmo.dll" would be searched for, not loaded from the launcher's folder.
+        ReportLaunchFailure([] {
+            return std::wstring(
+                L"the launcher's own file name has no folder, so the main "
+                L"module is not loaded");
+        });
+        return kLaunchFailedExitCode;
+    }
     ModuleOwner module(LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
     if (module.empty()) {
+        const DWORD error = GetLastError();
+        ReportLaunchFailure([&] {
+            return L"cannot load the main module '" + path + L"', error " + std::to_wstring(error);
+        });
         return kLaunchFailedExitCode;
     }
     const auto run =
         reinterpret_cast<RunFunction>(reinterpret_cast<void*>(GetProcAddress(module.get(), "Run")));
     if (run == nullptr) {
+        ReportLaunchFailure([&] { return L"the main module '" + path + L"' has no export Run"; });
         return kLaunchFailedExitCode;
     }
     EndProcess(run(GetCommandLineW()));
@@ -69,9 +117,18 @@ int Launch(int argc, const wchar_t* const* argv, OwnFileNameGetter get_name) {
 int LaunchGuarded(int argc, const wchar_t* const* argv, OwnFileNameGetter get_name) noexcept {
     try {
         return Launch(argc, argv, get_name);
+    } catch (const vrel::CheckResultFailedException& failure) {
+        ReportLaunchFailure([&] {
+            return L"check failed at " + Widened(failure.File()) + L":" +
+                   std::to_wstring(failure.Line()) + L", result " +
+                   HexResult(vrel::ResultOf(failure));
+        });
+    } catch (const std::exception& failure) {
+        ReportLaunchFailure([&] { return L"launch failed: " + Widened(failure.what()); });
     } catch (...) {
-        return kLaunchFailedExitCode;
+        ReportLaunchFailure([] { return std::wstring(L"launch failed"); });
     }
+    return kLaunchFailedExitCode;
 }
 
 }  // namespace tendril

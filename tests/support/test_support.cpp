@@ -55,7 +55,8 @@ void RemoveTree(const std::wstring& path) {
 }
 
 std::optional<DWORD> RunToExit(const std::wstring& exe, const std::wstring& command_line,
-                               const std::wstring& current_folder, DWORD timeout_ms) {
+                               const std::wstring& current_folder, DWORD timeout_ms,
+                               DWORD* process_id) {
     std::vector<wchar_t> line(command_line.begin(), command_line.end());
     line.push_back(L'\0');
     STARTUPINFOW startup{};
@@ -68,6 +69,9 @@ std::optional<DWORD> RunToExit(const std::wstring& exe, const std::wstring& comm
         return std::nullopt;
     }
     CloseHandle(process.hThread);
+    if (process_id != nullptr) {
+        *process_id = process.dwProcessId;
+    }
     std::optional<DWORD> exit_code;
     const DWORD waited = WaitForSingleObject(process.hProcess, timeout_ms);
     if (waited == WAIT_OBJECT_0) {

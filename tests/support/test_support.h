@@ -37,8 +37,10 @@ void RemoveTree(const std::wstring& path);
 
 // Starts `exe` with the full `command_line` and waits for it; nullopt when it could not start
 // or did not end within the timeout. An empty `exe` takes the program from the command line.
+// `process_id`, when given, receives the started process's id.
 std::optional<DWORD> RunToExit(const std::wstring& exe, const std::wstring& command_line,
-                               const std::wstring& current_folder = L"", DWORD timeout_ms = 60000);
+                               const std::wstring& current_folder = L"", DWORD timeout_ms = 60000,
+                               DWORD* process_id = nullptr);
 
 bool CopyBuildOutput(const std::wstring& name, const std::wstring& target);
 bool WriteBytes(const std::wstring& path, std::string_view bytes);
