@@ -2,8 +2,6 @@
 // delete: the launcher reads scripts of a million lines in a 32-bit process.
 #include "regscript/reader.h"
 
-#include <malloc.h>
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,48 +12,7 @@
 #include <new>
 #include <string>
 
-namespace {
-
-std::size_t live_bytes = 0;
-std::size_t peak_bytes = 0;
-
-void* Allocate(std::size_t size) {
-    void* block = std::malloc(size == 0 ? 1 : size);
-    if (block == nullptr) {
-        throw std::bad_alloc();
-    }
-    live_bytes += malloc_usable_size(block);
-    peak_bytes = std::max(peak_bytes, live_bytes);
-    return block;
-}
-
-void Release(void* block) noexcept {
-    if (block != nullptr) {
-        live_bytes -= malloc_usable_size(block);
-        std::free(block);
-    }
-}
-
-}  // namespace
-
-void* operator new(std::size_t size) {
-    return Allocate(size);
-}
-void* operator new[](std::size_t size) {
-    return Allocate(size);
-}
-void operator delete(void* block) noexcept {
-    Release(block);
-}
-void operator delete[](void* block) noexcept {
-    Release(block);
-}
-void operator delete(void* block, std::size_t) noexcept {
-    Release(block);
-}
-void operator delete[](void* block, std::size_t) noexcept {
-    Release(block);
-}
+#include "heap_count.h"
 
 namespace tendril {
 namespace {
@@ -91,19 +48,19 @@ TEST(ReaderMemoryTest, PeakStaysWithinFourTimesTheFile) {
         file_bytes = text.size();
         std::ofstream(path, std::ios::binary) << text;
     }
-    const std::size_t base = live_bytes;
-    peak_bytes = live_bytes;
+    const std::size_t base = heap_count::LiveBytes();
+    heap_count::ResetPeak();
     std::size_t kept_bytes = 0;
     {
         const RegistryScript script = ParseRegistryScript(path.wstring());
-        kept_bytes = live_bytes - base;
+        kept_bytes = heap_count::LiveBytes() - base;
         EXPECT_EQ(script.size(), 90000u);
     }
-    const std::size_t parse_peak = peak_bytes - base;
+    const std::size_t parse_peak = heap_count::PeakBytes() - base;
     std::filesystem::remove(path);
     EXPECT_LE(parse_peak, 4 * file_bytes) << "file " << file_bytes << ", kept " << kept_bytes;
     // Nothing outlives the script.
-    EXPECT_EQ(live_bytes, base);
+    EXPECT_EQ(heap_count::LiveBytes(), base);
 }
 
 }  // namespace

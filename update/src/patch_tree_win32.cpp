@@ -5,26 +5,10 @@
 #include <cstdio>
 
 #include "update/name_text.h"
+#include "win32_helpers.h"
 
 namespace tendril {
 namespace {
-
-class FindOwner {
-public:
-    explicit FindOwner(HANDLE find) noexcept : find_(find) {}
-    ~FindOwner() {
-        if (find_ != INVALID_HANDLE_VALUE) {
-            FindClose(find_);
-        }
-    }
-    FindOwner(const FindOwner&) = delete;
-    FindOwner& operator=(const FindOwner&) = delete;
-
-    [[nodiscard]] HANDLE get() const noexcept { return find_; }
-
-private:
-    HANDLE find_;
-};
 
 std::string ErrorText(DWORD error) {
     std::string text = "Windows error " + std::to_string(error);
