@@ -298,7 +298,11 @@ def main(path, objdump):
     check(checked and not unbound,
           f"each of the {checked} import slots the code reads is bound by an import descriptor "
           "or filled with a delay-load stub")
-    check("_wWinMain@16" in dump, "entry function wWinMain")
+    # A release image has no symbol table to name its functions by.
+    if "(scl" in dump:  # objdump -t lists each symbol with its storage class
+        check("_wWinMain@16" in dump, "entry function wWinMain")
+    else:
+        print("skip entry function wWinMain: no symbol table (a stripped release image)")
     # A failed check's module table only accepts a CodeView record of 28 bytes or more.
     codeview = re.search(r"^\s*2\s+CodeView\s+([0-9a-f]+)\s", dump, re.M)
     check(codeview and int(codeview.group(1), 16) >= 28 and "format RSDS" in dump,
