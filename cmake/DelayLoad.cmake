@@ -17,8 +17,11 @@ function(tendril_delay_loaded_library target def_file import_macro)
         file(GENERATE OUTPUT ${def} CONTENT "${text}")
         set(kill_at "")
     endif()
+    # dlltool names its members and symbols after the output path as given: a relative one
+    # keeps the build folder out of the images' PDBs.
     add_custom_command(OUTPUT ${library}
-        COMMAND ${dlltool} ${kill_at} --input-def ${def} --output-delaylib ${library}
+        COMMAND ${dlltool} ${kill_at} --input-def ${def} --output-delaylib lib${target}.a
+        WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
         DEPENDS ${def} ${def_file}
         COMMENT "Delay-load library ${target}")
     add_custom_target(${target}_generate DEPENDS ${library})
