@@ -27,7 +27,8 @@ basic_string_t<CharT>::basic_string_t(const basic_string_t& other) : allocator_(
 
 template <typename CharT>
 basic_string_t<CharT>::basic_string_t(basic_string_t&& other) noexcept
-    : allocator_(other.allocator_) {
+    // The source keeps its allocator: a moved-from text stays usable with it.
+    : allocator_(other.allocator_) {  // NOLINT(performance-move-constructor-init)
     take_buffer_of(other);
 }
 

@@ -23,6 +23,8 @@ TEST(AllocatorHandleTest, CopiesHoldReferencesAndMovesPassThemOn) {
         EXPECT_EQ(allocator.references(), 2);
         AllocatorHandle moved(std::move(copy));
         EXPECT_EQ(allocator.references(), 2);
+        // The moved-from state is what is tested.
+        // NOLINTNEXTLINE(bugprone-use-after-move,clang-analyzer-cplusplus.Move)
         EXPECT_EQ(copy.get(), nullptr);
         AllocatorHandle assigned;
         assigned = first;

@@ -16,6 +16,8 @@ namespace vrel::testing {
 
 // Lives on the test's stack; declare it before the objects that use it. On destruction it
 // fails the test if a block or a reference is still out.
+// Ends on the test's stack, never through the interface (whose destructor is protected).
+// NOLINTNEXTLINE(cppcoreguidelines-virtual-class-destructor)
 class CountingAllocator final : public AllocatorObject {
 public:
     CountingAllocator() = default;
@@ -100,6 +102,8 @@ private:
     std::size_t size_;
 };
 
+// Ends on the test's stack, never through the interface (whose destructor is protected).
+// NOLINTNEXTLINE(cppcoreguidelines-virtual-class-destructor)
 class AddressSpaceAllocator final : public AllocatorObject {
 public:
     AddressSpaceAllocator() = default;

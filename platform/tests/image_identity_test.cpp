@@ -218,6 +218,8 @@ struct IdentityCase {
     std::string identity;  // on success
 };
 
+// A test table: a failed allocation here would end the test program before main, as it should.
+// NOLINTNEXTLINE(cert-err58-cpp)
 const IdentityCase kIdentityCases[] = {
     {"valid", [](SyntheticImage&) {}, results::kOk, kIdentity},
     {"seven directories reach the debug one", [](auto& i) { SetDirectoryCount(i, 7); },
@@ -341,8 +343,8 @@ TEST_P(ImageIdentityTest, CutImageFailsUntilTheRecordIsWhole) {
     const SyntheticImage image(GetParam());
     constexpr std::size_t kRecordEnd = SyntheticImage::kRecordAt + 24;
     for (std::size_t length = 0; length <= SyntheticImage::kSize; ++length) {
-        const std::vector<std::uint8_t> prefix(image.bytes().begin(),
-                                               image.bytes().begin() + length);
+        const std::vector<std::uint8_t> prefix(
+            image.bytes().begin(), image.bytes().begin() + static_cast<std::ptrdiff_t>(length));
         ImageIdentity identity;
         const Result result = ReadImageIdentity(prefix, image.magic(), identity);
         if (length < kRecordEnd) {

@@ -11,8 +11,9 @@ namespace tendril {
 namespace {
 
 // The line shapes as ECMAScript regular expressions; the matcher must agree with them.
-const std::wregex kKeyPattern(LR"re(^\[([\w\-_ .{}\\]+)\]$)re");
-const std::wregex kValuePattern(LR"re(^"([\w\-_ .]+)"=(.+)$)re");
+// Test tables: a failure to build them would end the test program before main, as it should.
+const std::wregex kKeyPattern(LR"re(^\[([\w\-_ .{}\\]+)\]$)re");   // NOLINT(cert-err58-cpp)
+const std::wregex kValuePattern(LR"re(^"([\w\-_ .]+)"=(.+)$)re");  // NOLINT(cert-err58-cpp)
 
 using Pieces = std::vector<std::wstring>;
 

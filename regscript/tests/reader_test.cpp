@@ -115,6 +115,8 @@ WrittenData Number(std::uint32_t number) {
     return WrittenData{number};
 }
 
+// A test constant: a failed allocation here would end the test program before main.
+// NOLINTNEXTLINE(cert-err58-cpp)
 const std::string kKey = "[HKEY_LOCAL_MACHINE\\Software\\A]\n";
 
 // A file of `count` valid value lines under one key, each setting "V<i>".
@@ -273,7 +275,9 @@ std::vector<Case> DataTextCases() {
     };
     std::vector<Case> cases;
     for (const auto& [text, expected] : rows) {
-        Case c{"data " + text, kKey + "\"V\"=" + text + "\n", Operations{}};
+        Case c{"data " + text,
+               // NOLINTNEXTLINE(performance-inefficient-string-concatenation): a test table
+               kKey + "\"V\"=" + text + "\n", Operations{}};
         if (const auto* data = std::get_if<WrittenData>(&expected)) {
             c.expected = Operations{Set(L"Software\\A", L"V", *data)};
         } else {
@@ -348,7 +352,7 @@ protected:
     void TearDown() override { std::filesystem::remove_all(dir_); }
 
     std::filesystem::path Write(const std::string& file_name, const std::string& bytes) {
-        const auto path = dir_ / file_name;
+        auto path = dir_ / file_name;
         std::ofstream(path, std::ios::binary) << bytes;
         return path;
     }

@@ -42,6 +42,9 @@ std::wstring FormatLogTimestamp(int hour, int minute, int second) {
 
 void AppendWide(std::string& out, std::wstring_view text) {
     for (const wchar_t unit : text) {
+        // A UTF-16 unit on Windows; on the host a negative wchar_t becomes a large code, which
+        // ends the value as any unit beyond 0xFF does.
+        // NOLINTNEXTLINE(bugprone-signed-char-misuse,cert-str34-c)
         const auto code = static_cast<std::uint32_t>(unit);
         if (code == 0 || code > 0xFF) {
             return;

@@ -57,6 +57,7 @@ protected:
         std::vector<std::string> words = {PATCH_CHECK_EXE};
         words.insert(words.end(), arguments.begin(), arguments.end());
         std::vector<char*> argv;
+        argv.reserve(words.size() + 1);
         for (auto& word : words) {
             argv.push_back(word.data());
         }

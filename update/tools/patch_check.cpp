@@ -116,6 +116,7 @@ std::optional<std::string> ReadWhole(const NativeText& path) {
 
 int Run(const std::vector<NativeText>& native_arguments) {
     std::vector<Argument> arguments;
+    arguments.reserve(native_arguments.size());
     for (const NativeText& native : native_arguments) {
         arguments.push_back(ArgumentOf(native));
     }

@@ -23,7 +23,8 @@ protected:
     ~AllocatorObject() = default;
 };
 
-class AllocatorHandle {
+// One by-value operator= (copy and swap) is both the copy and the move assignment.
+class AllocatorHandle {  // NOLINT(cppcoreguidelines-special-member-functions)
 public:
     AllocatorHandle() noexcept = default;
     // Takes a reference of its own; the caller keeps whatever reference it holds.

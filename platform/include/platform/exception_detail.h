@@ -40,7 +40,8 @@ private:
 };
 
 // An exception's counted reference to its detail; null until first needed.
-class DetailReference {
+// One by-value operator= (copy and swap) is both the copy and the move assignment.
+class DetailReference {  // NOLINT(cppcoreguidelines-special-member-functions)
 public:
     DetailReference() noexcept = default;
     // Takes over the reference that `detail` was created with.

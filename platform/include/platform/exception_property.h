@@ -17,6 +17,8 @@ class PropertyValue {
 public:
     // Throws std::bad_alloc.
     PropertyValue(std::uint32_t type, std::uint32_t bits);
+    PropertyValue(const PropertyValue&) = delete;
+    PropertyValue& operator=(const PropertyValue&) = delete;
     PropertyValue(PropertyValue&& other) noexcept;
     PropertyValue& operator=(PropertyValue&& other) noexcept;
     ~PropertyValue();

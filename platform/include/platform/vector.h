@@ -16,7 +16,8 @@
 namespace vrel {
 
 template <typename T>
-class vector {
+// One by-value operator= (copy and swap) is both the copy and the move assignment.
+class vector {  // NOLINT(cppcoreguidelines-special-member-functions)
     // The process heap and allocator objects promise no stricter alignment than this.
     static_assert(alignof(T) <= 8);
 
@@ -50,7 +51,8 @@ public:
         : begin_(std::exchange(other.begin_, nullptr)),
           end_(std::exchange(other.end_, nullptr)),
           capacity_end_(std::exchange(other.capacity_end_, nullptr)),
-          allocator_(other.allocator_) {}
+          // The source keeps its allocator: a moved-from sequence stays usable with it.
+          allocator_(other.allocator_) {}  // NOLINT(performance-move-constructor-init)
     vector& operator=(vector other) noexcept {
         swap(other);
         return *this;
