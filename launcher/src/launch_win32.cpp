@@ -1,15 +1,16 @@
 #include <windows.h>
 
-#include <cstdio>
 #include <exception>
 #include <string>
 
 #include "launcher/arguments.h"
 #include "launcher/launch.h"
 #include "launcher/owners.h"
-#include "platform/path.h"
 #include "platform/check_failure.h"
+#include "platform/path.h"
 #include "platform/util/module"
+#include "regscript/widen.h"
+#include "update/log_format.h"
 #include "update/run.h"
 
 namespace tendril {
@@ -33,18 +34,11 @@ void ReportLaunchFailure(Compose compose) noexcept {
     }
 }
 
-std::wstring Widened(const char* text) {
-    std::wstring wide;
-    for (const char* c = text; c != nullptr && *c != '\0'; ++c) {
-        wide.push_back(static_cast<wchar_t>(static_cast<unsigned char>(*c)));
-    }
-    return wide;
-}
-
+// "0x" and eight lowercase hex digits, as the update log writes a result code.
 std::wstring HexResult(vrel::Result code) {
-    wchar_t digits[16];
-    std::swprintf(digits, 16, L"0x%08lx", static_cast<unsigned long>(code));
-    return digits;
+    std::string text;
+    AppendResult(text, code);
+    return WidenScriptText(text);
 }
 
 }  // namespace
@@ -119,12 +113,13 @@ int LaunchGuarded(int argc, const wchar_t* const* argv, OwnFileNameGetter get_na
         return Launch(argc, argv, get_name);
     } catch (const vrel::CheckResultFailedException& failure) {
         ReportLaunchFailure([&] {
-            return L"check failed at " + Widened(failure.File()) + L":" +
+            return L"check failed at " +
+                   WidenScriptText(failure.File() != nullptr ? failure.File() : "") + L":" +
                    std::to_wstring(failure.Line()) + L", result " +
                    HexResult(vrel::ResultOf(failure));
         });
     } catch (const std::exception& failure) {
-        ReportLaunchFailure([&] { return L"launch failed: " + Widened(failure.what()); });
+        ReportLaunchFailure([&] { return L"launch failed: " + WidenScriptText(failure.what()); });
     } catch (...) {
         ReportLaunchFailure([] { return std::wstring(L"launch failed"); });
     }
