@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "platform/path.h"
 #include "update/name_text.h"
 #include "win32_helpers.h"
 
@@ -33,22 +34,13 @@ bool IsFolder(const std::wstring& path) {
 // "\\?\" turns path parsing off: the full path of `root` in that form ("\\?\UNC\" for a
 // share), so that entries are reached by the names they are stored under.
 std::wstring VerbatimPath(const std::wstring& root) {
-    if (root.starts_with(L"\\\\?\\")) {
-        return root;
-    }
     const DWORD size = GetFullPathNameW(root.c_str(), 0, nullptr, nullptr);
     if (size == 0) {
         return root;
     }
     std::wstring full(size, L'\0');
     full.resize(GetFullPathNameW(root.c_str(), size, full.data(), nullptr));
-    while (full.size() > 3 && (full.back() == L'\\' || full.back() == L'/')) {
-        full.pop_back();
-    }
-    if (full.starts_with(L"\\\\")) {
-        return L"\\\\?\\UNC\\" + full.substr(2);
-    }
-    return L"\\\\?\\" + full;
+    return ExtendedLengthPath(full);
 }
 
 ListedEntry EntryOf(const WIN32_FIND_DATAW& found) {
